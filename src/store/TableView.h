@@ -1,0 +1,170 @@
+#pragma once
+
+#include "Database.h"
+#include "TableDef.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QStringList>
+#include <QVariant>
+
+namespace kvilbro {
+
+// A cursor over one table: an order, an optional link to a master view, a
+// current row and at most one pending row (being edited or inserted).
+//
+// The view keeps the ordered row ids of its range (the keyset) with their sort
+// keys, and reloads them only when the table's change counter has moved, so
+// walking a view costs O(rows). Row contents are read lazily in blocks.
+// Every failure throws Error with a message for the collector.
+class TableView : public QObject {
+    Q_OBJECT
+
+public:
+    enum class State { Browse, Edit, Insert };
+    using Row = QList<QVariant>;
+
+    // `order` names the leading fields of an index of the table; empty means
+    // the table's own order (by row id).
+    TableView(Database& db, TableId table, QStringList order = {}, QObject* parent = nullptr);
+    ~TableView() override;
+
+    // Shows only the rows whose `fields` equal the master's current `masterFields`.
+    void setMaster(TableView* master, const QStringList& fields, const QStringList& masterFields);
+    void open();
+    bool isOpen() const { return open_; }
+
+    const TableDef& table() const { return def_; }
+    Database& database() const { return db_; }
+    TableView* master() const { return master_; }
+    // The order the view really has: the serving index's fields.
+    QStringList orderFields() const;
+
+    // Moving first finishes a pending row: stored if a field changed, dropped if not.
+    void first();
+    void prior();
+    void next();
+    void last();
+    // Moves to a row as a grid shows it; a pending row is finished first and the
+    // view ends on the stored row that was shown at `row` before.
+    void moveToRow(int row);
+
+    bool eof() const { return eof_; }
+    bool bof() const { return bof_; }
+    bool isEmpty() const { return rowIds_.isEmpty() && state_ != State::Insert; }
+    int recordCount() const { return int(rowIds_.size()); }
+    // Rows as a grid shows them: the stored rows and a new row being inserted.
+    int rowCount() const { return recordCount() + (state_ == State::Insert ? 1 : 0); }
+    // Grid row of the current row; -1 when there is none.
+    int currentRow() const { return state_ == State::Insert ? insertRow_ : current_; }
+    qint64 currentRowId() const;
+
+    // Field access; names are matched regardless of letter case.
+    int fieldIndex(QStringView name) const;
+    QVariant value(int field) const;
+    QString asText(int field) const;
+    QString asText(QStringView field) const { return asText(fieldIndex(field)); }
+    qint64 asInteger(int field) const;
+    qint64 asInteger(QStringView field) const { return asInteger(fieldIndex(field)); }
+    void setText(int field, const QString& text);
+    void setText(QStringView field, const QString& text) { setText(fieldIndex(field), text); }
+    void setInteger(int field, qint64 value);
+    void setInteger(QStringView field, qint64 value) { setInteger(fieldIndex(field), value); }
+    // Text of a field of any row as a grid shows it.
+    QString rowText(int row, int field) const;
+
+    State state() const { return state_; }
+    bool isModified() const { return modified_; }
+
+    void insert(); // a new row before the current one
+    void append(); // a new row after the last one
+    void edit();
+    void post();
+    void cancel();
+    void remove();
+    void refresh();
+    // Stores a pending row that was changed, drops one that was not; also in the detail views.
+    void finishPending();
+    // Finds the first row in the view's order whose fields equal the texts; with
+    // `prefix` a text field in last position only has to begin with its text.
+    bool locate(const QStringList& fields, const QStringList& values, bool prefix);
+
+signals:
+    // The set or order of rows changed: a grid reads everything anew.
+    void rowsReset();
+    // The contents of one grid row changed.
+    void rowChanged(int row);
+    // The current row, the state or the end flags changed.
+    void positionChanged();
+
+private:
+    // One sort key value, compared as SQLite's BINARY collation does.
+    struct SortValue {
+        enum Kind : quint8 { Null, Number, Text, Blob };
+        Kind kind = Null;
+        bool isReal = false;
+        qint64 integer = 0;
+        double real = 0;
+        QByteArray bytes;
+
+        static SortValue from(const QVariant& v);
+        static int compare(const SortValue& a, const SortValue& b);
+    };
+
+    const Row& fetchRow(int index) const;
+    void fetchBlock(int index) const;
+    void loadKeyset();
+    void syncIfStale();
+    void reloadKeeping(qint64 rowId, int fallback);
+    void afterMove();
+    void followMaster();
+    void notifyDetails();
+    QList<QVariant> masterLinkValues() const;
+    qint64 masterRowKey() const;
+    void beginInsert(int row);
+    void requirePending(int field) const;
+    bool inRange(const Row& row) const;
+    int insertPosition(const Row& row, qint64 rowId) const;
+    void placeStored(const Row& stored, qint64 rowId, int removedIndex, int fallback);
+    int indexOfRowId(qint64 rowId) const;
+    void bindRange(Statement& stmt) const;
+    QString rangeCondition() const;
+
+    Database& db_;
+    const TableDef& def_;
+    QStringList requestedOrder_;
+    QList<int> orderFields_; // field indexes of the order, ending with the row id
+    QList<int> keyFields_;   // orderFields_ without the row id
+    bool open_ = false;
+
+    QList<qint64> rowIds_;
+    QList<SortValue> keys_; // keyFields_.size() values per row
+    int current_ = -1;
+    bool eof_ = true;
+    bool bof_ = true;
+    quint64 seen_ = 0;
+
+    State state_ = State::Browse;
+    Row buffer_;
+    bool modified_ = false;
+    int insertRow_ = 0;
+    qint64 returnRowId_ = -1;
+
+    TableView* master_ = nullptr;
+    QList<int> linkFields_;
+    QList<int> masterFields_;
+    QList<QVariant> range_;
+    qint64 masterRow_ = -1;
+    QList<TableView*> details_;
+
+    QString keysetSql_;
+    QString blockSql_;
+    QString insertSql_;
+    QString updateSql_;
+    QString deleteSql_;
+    mutable QHash<qint64, Row> cache_;
+};
+
+} // namespace kvilbro
