@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace kvilbro::tablefiles {
+
+struct Collector {
+    QString name;
+    QString address;
+    QString town;
+    QString phone;
+    QString email;
+    QString date; // YYYY-MM-DD
+};
+
+// Creates the three empty table files with their fields and indexes in `dir`.
+// Refuses, changing nothing, when any of them exists already. Throws Error.
+void create(const QString& dir);
+
+// Replaces the contents of the collector table with one row. Throws Error.
+void writeCollector(const QString& dir, const Collector& collector);
+
+// Creates the tables and fills them with a sample collection. Throws Error.
+void writeDemo(const QString& dir);
+
+// Every fault found in the three files; empty when they are sound.
+QStringList check(const QString& dir);
+
+} // namespace kvilbro::tablefiles

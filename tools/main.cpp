@@ -1,0 +1,99 @@
+// kvilbro-tables: creates, fills and checks the three table files of a collection.
+#include "Error.h"
+#include "TableFiles.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QTextStream>
+
+using namespace kvilbro;
+
+namespace {
+
+const char* const Usage = R"(Usage: kvilbro-tables COMMAND [DIR] [OPTIONS]
+
+Creates, fills and checks the three table files of a Kvilbro collection
+(stm2frim.db, stm2manc.DB, Bruger2.db). DIR is the collection's folder; the
+current folder when left out.
+
+Commands:
+  create [DIR]      create the three empty tables; refuses to overwrite any
+  collector [DIR] --name N --address A --town T --phone P --email E --date YYYY-MM-DD
+                    write the collector's details (the single collector row)
+  demo [DIR]        create the tables with a sample collection
+  check [DIR]       check fields, indexes and the files' integrity
+  --help            show this text
+
+Exit code 0 on success, 1 on failure.
+)";
+
+QTextStream& out()
+{
+    static QTextStream stream(stdout);
+    return stream;
+}
+
+QTextStream& err()
+{
+    static QTextStream stream(stderr);
+    return stream;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption name(QStringLiteral("name"), QString(), QStringLiteral("N"));
+    const QCommandLineOption address(QStringLiteral("address"), QString(), QStringLiteral("A"));
+    const QCommandLineOption town(QStringLiteral("town"), QString(), QStringLiteral("T"));
+    const QCommandLineOption phone(QStringLiteral("phone"), QString(), QStringLiteral("P"));
+    const QCommandLineOption email(QStringLiteral("email"), QString(), QStringLiteral("E"));
+    const QCommandLineOption date(QStringLiteral("date"), QString(), QStringLiteral("YYYY-MM-DD"));
+    parser.addOptions({help, name, address, town, phone, email, date});
+    if (!parser.parse(app.arguments())) {
+        err() << parser.errorText() << "\n" << Usage;
+        return 1;
+    }
+    const QStringList args = parser.positionalArguments();
+    if (parser.isSet(help)) {
+        out() << Usage;
+        return 0;
+    }
+    if (args.isEmpty() || args.size() > 2) {
+        err() << Usage;
+        return 1;
+    }
+    const QString command = args[0];
+    const QString dir = args.value(1);
+    try {
+        if (command == QLatin1String("create")) {
+            tablefiles::create(dir);
+            out() << "Created the three table files.\n";
+        } else if (command == QLatin1String("collector")) {
+            tablefiles::writeCollector(dir, {parser.value(name), parser.value(address), parser.value(town),
+                                             parser.value(phone), parser.value(email), parser.value(date)});
+            out() << "Wrote the collector's details.\n";
+        } else if (command == QLatin1String("demo")) {
+            tablefiles::writeDemo(dir);
+            out() << "Created a sample collection.\n";
+        } else if (command == QLatin1String("check")) {
+            const QStringList faults = tablefiles::check(dir);
+            for (const QString& fault : faults)
+                err() << fault << "\n";
+            if (!faults.isEmpty())
+                return 1;
+            out() << "The three table files are sound.\n";
+        } else {
+            err() << "Unknown command '" << command << "'.\n" << Usage;
+            return 1;
+        }
+    } catch (const Error& e) {
+        err() << e.message() << "\n";
+        return 1;
+    }
+    return 0;
+}
