@@ -1,0 +1,147 @@
+#include "Collection.h"
+
+#include "TableFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <sqlite3.h>
+
+namespace kvilbro::test {
+
+namespace {
+
+QString fileOf(const QString& table)
+{
+    if (table == QLatin1String("stm2frim"))
+        return QStringLiteral("stm2frim.db");
+    if (table == QLatin1String("Bruger2"))
+        return QStringLiteral("Bruger2.db");
+    return QStringLiteral("stm2manc.DB");
+}
+
+struct Raw {
+    explicit Raw(const QString& path)
+    {
+        if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+            qFatal("cannot open %s", qPrintable(path));
+        sqlite3_busy_timeout(db, 5000);
+    }
+    ~Raw() { sqlite3_close(db); }
+    sqlite3* db = nullptr;
+};
+
+void bindValue(sqlite3_stmt* stmt, int i, const QVariant& v)
+{
+    if (v.isNull() || (v.typeId() == QMetaType::QString && v.toString().isEmpty())) {
+        sqlite3_bind_null(stmt, i);
+    } else if (v.typeId() == QMetaType::Int || v.typeId() == QMetaType::LongLong) {
+        sqlite3_bind_int64(stmt, i, v.toLongLong());
+    } else {
+        const QByteArray utf8 = v.toString().toUtf8();
+        sqlite3_bind_text(stmt, i, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    }
+}
+
+qint64 insert(const QString& path, const QString& sql, const QVariantList& values)
+{
+    Raw raw(path);
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(raw.db, sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK)
+        qFatal("prepare failed: %s", sqlite3_errmsg(raw.db));
+    for (int i = 0; i < values.size(); ++i)
+        bindValue(stmt, i + 1, values[i]);
+    if (sqlite3_step(stmt) != SQLITE_DONE)
+        qFatal("insert failed: %s", sqlite3_errmsg(raw.db));
+    sqlite3_finalize(stmt);
+    return sqlite3_last_insert_rowid(raw.db);
+}
+
+} // namespace
+
+void pinEnvironment()
+{
+    QLocale::setDefault(QLocale(QLocale::Danish, QLocale::Denmark));
+    QStandardPaths::setTestModeEnabled(true);
+}
+
+Collection::Collection()
+{
+    if (!dir_.isValid())
+        qFatal("no temporary folder");
+    tablefiles::create(dir_.path());
+}
+
+qint64 Collection::addArea(const QString& id, const QString& description)
+{
+    return insert(file(QStringLiteral("stm2frim.db")),
+                  QStringLiteral("INSERT INTO stm2frim (\"National ID\",\"Beskrivelse\") VALUES (?1,?2)"), {id, description});
+}
+
+qint64 Collection::addNumber(const QString& land, const QString& area, const QVariant& number, const QString& type,
+                             const QStringList& marks, const QString& picture, const QString& remark)
+{
+    return insert(file(QStringLiteral("stm2manc.DB")),
+                  QStringLiteral("INSERT INTO stm2manc (\"Land\",\"Stamoplysning\",\"Nummer\",\"Type\",\"***\",\"*\","
+                                 "\"O\",\"Billede\",\"Bemærkning\") VALUES (?1,?2,?3,?4,?5,?6,?7,?8,?9)"),
+                  {land, area, number, type, marks.value(0), marks.value(1), marks.value(2), picture, remark});
+}
+
+void Collection::setCollector(const QStringList& fields)
+{
+    tablefiles::writeCollector(path(), {fields.value(0), fields.value(1), fields.value(2), fields.value(3),
+                                        fields.value(4), fields.value(5)});
+}
+
+QVariant Collection::scalar(const QString& sql) const
+{
+    // The table name decides the file: the first known name in the text.
+    QString target = QStringLiteral("stm2manc");
+    if (sql.contains(QLatin1String("stm2frim")))
+        target = QStringLiteral("stm2frim");
+    else if (sql.contains(QLatin1String("Bruger2")))
+        target = QStringLiteral("Bruger2");
+    Raw raw(file(fileOf(target)));
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(raw.db, sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK)
+        qFatal("prepare failed: %s", sqlite3_errmsg(raw.db));
+    QVariant result;
+    if (sqlite3_step(stmt) == SQLITE_ROW) {
+        switch (sqlite3_column_type(stmt, 0)) {
+        case SQLITE_NULL:
+            break;
+        case SQLITE_INTEGER:
+            result = qint64(sqlite3_column_int64(stmt, 0));
+            break;
+        default:
+            result = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+        }
+    }
+    sqlite3_finalize(stmt);
+    return result;
+}
+
+int Collection::count(const QString& table, const QString& where) const
+{
+    return scalar(QStringLiteral("SELECT count(*) FROM %1%2")
+                      .arg(table, where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where))
+        .toInt();
+}
+
+void Collection::exec(const QString& sql) const
+{
+    QString target = QStringLiteral("stm2manc");
+    if (sql.contains(QLatin1String("stm2frim")))
+        target = QStringLiteral("stm2frim");
+    else if (sql.contains(QLatin1String("Bruger2")))
+        target = QStringLiteral("Bruger2");
+    Raw raw(file(fileOf(target)));
+    char* error = nullptr;
+    if (sqlite3_exec(raw.db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK)
+        qFatal("exec failed: %s", error);
+}
+
+} // namespace kvilbro::test
