@@ -1,0 +1,147 @@
+#include "QtDialogs.h"
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPushButton>
+#include <QPrinter>
+
+namespace kvilbro {
+
+QString applicationTitle()
+{
+    const QString path = QCoreApplication::instance() ? QCoreApplication::applicationFilePath() : QString();
+    const QString name = QFileInfo(path).completeBaseName();
+    return name.isEmpty() ? QStringLiteral("kvilbro") : name;
+}
+
+namespace {
+
+int showBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const QString& text,
+            const QList<QPair<QMessageBox::StandardButton, QString>>& buttons)
+{
+    QMessageBox box(icon, caption, text, QMessageBox::NoButton, parent);
+    for (const auto& [button, label] : buttons)
+        box.addButton(button)->setText(label);
+    box.setDefaultButton(buttons.first().first);
+    return box.exec();
+}
+
+QFileDialog* makeFileDialog(QWidget* parent, const FileDialogOptions& options)
+{
+    auto* dialog = new QFileDialog(parent, options.caption, options.directory);
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    if (!options.filters.isEmpty())
+        dialog->setNameFilters(options.filters);
+    if (!options.initialName.isEmpty())
+        dialog->selectFile(options.initialName);
+    if (!options.defaultSuffix.isEmpty())
+        dialog->setDefaultSuffix(options.defaultSuffix);
+    dialog->setSizeGripEnabled(true);
+    return dialog;
+}
+
+} // namespace
+
+InputAnswer QtDialogs::input(const QString& caption, const QString& prompt, const QString& defaultText)
+{
+    QInputDialog dialog(parentWidget());
+    dialog.setWindowTitle(caption);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(defaultText);
+    dialog.setOkButtonText(QStringLiteral("OK"));
+    dialog.setCancelButtonText(QStringLiteral("Cancel"));
+    if (dialog.exec() == QDialog::Accepted)
+        return {dialog.textValue(), true};
+    return {defaultText, false};
+}
+
+bool QtDialogs::confirm(const QString& question)
+{
+    return showBox(parentWidget(), QMessageBox::Information, QStringLiteral("Information"), question,
+                   {{QMessageBox::Yes, QStringLiteral("&Yes")}, {QMessageBox::No, QStringLiteral("&No")}}) ==
+           QMessageBox::Yes;
+}
+
+void QtDialogs::message(const QString& text)
+{
+    showBox(parentWidget(), QMessageBox::NoIcon, applicationTitle(), text, {{QMessageBox::Ok, QStringLiteral("OK")}});
+}
+
+void QtDialogs::error(const QString& text)
+{
+    showBox(parentWidget(), QMessageBox::Critical, QStringLiteral("Error"), text,
+            {{QMessageBox::Ok, QStringLiteral("OK")}});
+}
+
+void QtDialogs::stop(const QString& text)
+{
+    showBox(parentWidget(), QMessageBox::Critical, applicationTitle(), text, {{QMessageBox::Ok, QStringLiteral("OK")}});
+}
+
+bool QtDialogs::okCancel(const QString& question)
+{
+    return showBox(parentWidget(), QMessageBox::Question, QStringLiteral("Confirm"), question,
+                   {{QMessageBox::Ok, QStringLiteral("OK")}, {QMessageBox::Cancel, QStringLiteral("Cancel")}}) ==
+           QMessageBox::Ok;
+}
+
+QString QtDialogs::openFile(const FileDialogOptions& options)
+{
+    QFileDialog* dialog = makeFileDialog(parentWidget(), options);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::AnyFile); // the file need not exist
+    QString chosen;
+    if (dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty())
+        chosen = dialog->selectedFiles().first();
+    delete dialog;
+    return chosen;
+}
+
+QString QtDialogs::saveFile(const FileDialogOptions& options)
+{
+    QFileDialog* dialog = makeFileDialog(parentWidget(), options);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setOption(QFileDialog::DontConfirmOverwrite);
+    QString chosen;
+    if (dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty())
+        chosen = dialog->selectedFiles().first();
+    delete dialog;
+    return chosen;
+}
+
+bool QtDialogs::printerSetup(QPrinter& printer)
+{
+    QPrintDialog dialog(&printer, parentWidget());
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool QtDialogs::print(QPrinter& printer, PrintDialogOptions& options)
+{
+    QPrintDialog dialog(&printer, parentWidget());
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, options.pageRange);
+    if (options.maxPage > 0)
+        dialog.setMinMax(1, options.maxPage);
+    if (options.firstPage > 0 || options.lastPage > 0) {
+        printer.setPrintRange(QPrinter::PageRange);
+        printer.setFromTo(std::max(1, options.firstPage), options.lastPage > 0 ? options.lastPage : options.maxPage);
+    }
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    if (printer.printRange() == QPrinter::PageRange) {
+        options.firstPage = printer.fromPage();
+        options.lastPage = printer.toPage();
+    } else {
+        options.firstPage = 0;
+        options.lastPage = 0;
+    }
+    return true;
+}
+
+} // namespace kvilbro
