@@ -20,7 +20,7 @@ run: build
 	@bash scripts/run-demo.sh
 
 bench: build
-	@for b in $(BUILD)/bench/*; do [ -f "$$b" ] && [ -x "$$b" ] && "$$b" --benchmark_counters_tabular=true; done
+	@for b in $(BUILD)/bench/*; do if [ -f "$$b" ] && [ -x "$$b" ]; then "$$b" --benchmark_counters_tabular=true; fi; done
 
 clean:
 	rm -rf $(BUILD)
