@@ -585,6 +585,8 @@ void TableView::finishPending()
         detail->finishPending();
     if (state_ == State::Browse)
         return;
+    if (beforeFinish_)
+        beforeFinish_();
     if (modified_)
         post();
     else
@@ -711,6 +713,8 @@ void TableView::post()
         return;
     for (TableView* detail : std::as_const(details_))
         detail->finishPending();
+    if (beforeFinish_)
+        beforeFinish_();
     const bool upToDate = seen_ == db_.changeCount(def_.id);
     qint64 rowId = 0;
     if (state_ == State::Insert) {

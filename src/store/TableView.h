@@ -10,6 +10,8 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <functional>
+
 namespace kvilbro {
 
 // A cursor over one table: an order, an optional link to a master view, a
@@ -87,6 +89,9 @@ public:
     void refresh();
     // Stores a pending row that was changed, drops one that was not; also in the detail views.
     void finishPending();
+    // Called before a pending row is finished or posted, so that an editor can
+    // write what it still holds into the row; it may throw to stop the operation.
+    void setBeforeFinish(std::function<void()> hook) { beforeFinish_ = std::move(hook); }
     // Finds the first row in the view's order whose fields equal the texts; with
     // `prefix` a text field in last position only has to begin with its text.
     bool locate(const QStringList& fields, const QStringList& values, bool prefix);
@@ -165,6 +170,7 @@ private:
     QString updateSql_;
     QString deleteSql_;
     mutable QHash<qint64, Row> cache_;
+    std::function<void()> beforeFinish_;
 };
 
 } // namespace kvilbro

@@ -60,6 +60,11 @@ void ScriptedDialogs::stop(const QString& text)
     shown_.append({QStringLiteral("stop"), applicationTitle(), text, {}});
 }
 
+void ScriptedDialogs::fatal(const QString& text)
+{
+    shown_.append({QStringLiteral("fatal"), QStringLiteral("Application Error"), text, {}});
+}
+
 bool ScriptedDialogs::okCancel(const QString& question)
 {
     shown_.append({QStringLiteral("okCancel"), QStringLiteral("Confirm"), question, {}});

@@ -48,6 +48,7 @@ public:
     QString saveFile(const FileDialogOptions& options) override;
     bool printerSetup(QPrinter& printer) override;
     bool print(QPrinter& printer, PrintDialogOptions& options) override;
+    void fatal(const QString& text) override;
 
 private:
     QList<Shown> shown_;

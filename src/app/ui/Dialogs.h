@@ -53,6 +53,8 @@ public:
     // Printer set-up and print dialogs on `printer`; false when cancelled.
     virtual bool printerSetup(QPrinter& printer) = 0;
     virtual bool print(QPrinter& printer, PrintDialogOptions& options) = 0;
+    // The fatal start-up box, captioned "Application Error".
+    virtual void fatal(const QString& text) { error(text); }
 
     // The window that owns the dialogs; may be null.
     void setParentWidget(QWidget* parent) { parent_ = parent; }

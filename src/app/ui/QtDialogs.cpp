@@ -83,6 +83,12 @@ void QtDialogs::stop(const QString& text)
     showBox(parentWidget(), QMessageBox::Critical, applicationTitle(), text, {{QMessageBox::Ok, QStringLiteral("OK")}});
 }
 
+void QtDialogs::fatal(const QString& text)
+{
+    showBox(parentWidget(), QMessageBox::Critical, QStringLiteral("Application Error"), text,
+            {{QMessageBox::Ok, QStringLiteral("OK")}});
+}
+
 bool QtDialogs::okCancel(const QString& question)
 {
     return showBox(parentWidget(), QMessageBox::Question, QStringLiteral("Confirm"), question,

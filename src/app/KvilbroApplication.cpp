@@ -1,0 +1,32 @@
+#include "KvilbroApplication.h"
+
+#include "ErrorGuard.h"
+
+#include <QFont>
+#include <QStyleFactory>
+
+namespace kvilbro {
+
+KvilbroApplication::KvilbroApplication(int& argc, char** argv) : QApplication(argc, argv)
+{
+    setLook();
+}
+
+void KvilbroApplication::setLook()
+{
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    // The windows are laid out in pixels; the text keeps its pixel size whatever
+    // the desktop's font settings.
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setPixelSize(11);
+    QApplication::setFont(font);
+}
+
+bool KvilbroApplication::notify(QObject* receiver, QEvent* event)
+{
+    bool result = false;
+    ErrorGuard::guarded([&] { result = QApplication::notify(receiver, event); });
+    return result;
+}
+
+} // namespace kvilbro

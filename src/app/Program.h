@@ -1,0 +1,37 @@
+#pragma once
+
+#include <memory>
+
+namespace kvilbro {
+
+class Database;
+class Dialogs;
+class TAboutBox;
+class TForm2;
+
+// Everything start-up builds, in the order it builds it; all of it lives until
+// the program ends.
+class Program {
+public:
+    explicit Program(Dialogs& dialogs);
+    ~Program();
+
+    // Builds the windows and runs the main window's creation routine. On a
+    // table that cannot be opened it shows the fatal box (and writes the same
+    // text to standard error) and returns false.
+    bool start();
+    // start(), then the event loop; the exit code.
+    int run();
+
+    Database* database() const { return db_.get(); }
+    TForm2* mainWindow() const { return form2_.get(); }
+    TAboutBox* aboutBox() const { return about_.get(); }
+
+private:
+    Dialogs& dialogs_;
+    std::unique_ptr<Database> db_;
+    std::unique_ptr<TForm2> form2_;
+    std::unique_ptr<TAboutBox> about_;
+};
+
+} // namespace kvilbro

@@ -1,0 +1,117 @@
+#pragma once
+
+#include "DBNavigator.h"
+
+#include <QMainWindow>
+#include <QPrinter>
+
+#include <functional>
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+
+namespace kvilbro {
+
+class BevelPanel;
+class Database;
+class DBEdit;
+class DBGrid;
+class Dialogs;
+class Gauge;
+class ImageWidget;
+class LabelGaugeProgress;
+class Progress;
+class TableView;
+
+// The main window: areas above, the current area's numbers below, the picture
+// panel at the right and the menus from which every command starts. It wires
+// menu items, keys and grid events to the subsystems' commands.
+class TForm2 : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // Opens the three views; throws Error when a table cannot be opened.
+    TForm2(Database& db, Dialogs& dialogs, QWidget* parent = nullptr);
+    ~TForm2() override;
+
+    // The creation routine: each step runs even when an earlier one failed;
+    // a failure is shown by the general error handler.
+    void FormCreate();
+
+    Dialogs& dialogs() const { return dialogs_; }
+    Progress& progress() const;
+    QPrinter& printer() { return printer_; }
+    void setAboutBox(QWidget* about) { aboutBox_ = about; }
+    // The picture refresh that the numbers grid's keys and clicks and the number
+    // navigator trigger. The picture panel fills it in.
+    void setPictureRefresh(std::function<void()> refresh) { pictureRefresh_ = std::move(refresh); }
+    void refreshPicture();
+    // Start-up's picture steps: tick CheckBox2 and show the start picture.
+    void setStartPictureSteps(std::function<void()> steps) { startPictureSteps_ = std::move(steps); }
+
+    // Views
+    TableView* Table1 = nullptr;
+    TableView* Table2 = nullptr;
+    TableView* Table3 = nullptr;
+    // Panels and controls
+    BevelPanel* Panel1 = nullptr;
+    BevelPanel* Panel2 = nullptr;
+    BevelPanel* Panel3 = nullptr;
+    BevelPanel* Panel4 = nullptr;
+    BevelPanel* Panel5 = nullptr;
+    DBNavigator* DBNavigator1 = nullptr;
+    DBNavigator* DBNavigator2 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QCheckBox* CheckBox1 = nullptr;
+    QCheckBox* CheckBox2 = nullptr;
+    QPushButton* Button5 = nullptr;
+    DBGrid* DBGrid1 = nullptr;
+    DBGrid* DBGrid2 = nullptr;
+    DBEdit* DBEdit1 = nullptr;
+    DBEdit* DBEdit2 = nullptr;
+    DBEdit* DBEdit3 = nullptr;
+    Gauge* Gauge1 = nullptr;
+    ImageWidget* Image1 = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    QAction* Hentbillede = nullptr;
+
+    // Menu items by handler name, for the subsystems that wire them.
+    QAction* menuAction(const QString& handler) const;
+
+    // Handlers of this window's own commands.
+    void SkiftmellemvinduerneClick();
+    void Indstilprinter1Click();
+    void Afslut1Click();
+    void Hjlp1Click();
+    void Kvilbrohjemmeside1Click();
+    void Omprogrammet1Click();
+
+    static QString homePage();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildPanels();
+    void buildMenus();
+    void placeStretchingControls();
+    QAction* addItem(QMenu* menu, const QString& caption, const QString& handler, std::function<void()> action);
+    void keepOuterSize();
+
+    Database& db_;
+    Dialogs& dialogs_;
+    QPrinter printer_;
+    std::unique_ptr<LabelGaugeProgress> progress_;
+    QWidget* aboutBox_ = nullptr;
+    std::function<void()> pictureRefresh_;
+    std::function<void()> startPictureSteps_;
+    bool keyPreview_ = false;
+};
+
+} // namespace kvilbro

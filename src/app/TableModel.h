@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QList>
+
+namespace kvilbro {
+
+class TableView;
+
+struct GridColumn {
+    QString field;
+    int width;
+    Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
+};
+
+// Shows a table view's rows to a grid. Rows are read lazily from the view's
+// keyset as the grid paints them, so a large area costs no more than a small one.
+// The vertical header is the row indicator: the current row, or the row being
+// edited or inserted.
+class TableModel : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    TableModel(TableView& view, QList<GridColumn> columns, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    TableView& view() const { return view_; }
+    const GridColumn& column(int c) const { return columns_[c]; }
+    int fieldOf(int column) const { return fields_[column]; }
+    // An editable grid always shows at least one row, so that the collector can
+    // start typing into an area without numbers.
+    void setEditable(bool editable);
+    bool isEditable() const { return editable_; }
+
+private:
+    void viewReset();
+    void viewRowChanged(int row);
+    void viewMoved();
+    int shownRows() const;
+
+    TableView& view_;
+    QList<GridColumn> columns_;
+    QList<int> fields_;
+    bool editable_ = false;
+    int rows_ = 0;
+    int indicatorRow_ = -1;
+};
+
+} // namespace kvilbro
