@@ -87,7 +87,8 @@ bool CollectionCommands::confirmedTwice(const QString& question)
 {
     if (!dialogs_.confirm(question))
         return false;
-    const InputAnswer word = dialogs_.input(QStringLiteral("Bekræft sletning"), QStringLiteral("Skriv SLET"), QString());
+    const InputAnswer word =
+        dialogs_.input(QStringLiteral("Bekræft sletning"), QStringLiteral("Skriv SLET"), QString());
     return word.text == QLatin1String("SLET");
 }
 
