@@ -1,6 +1,7 @@
 #include "TForm2.h"
 
 #include "BevelPanel.h"
+#include "CollectionCommands.h"
 #include "DBEdit.h"
 #include "DBGrid.h"
 #include "Dialogs.h"
@@ -71,8 +72,10 @@ TForm2::TForm2(Database& db, Dialogs& dialogs, QWidget* parent) : QMainWindow(pa
     Table3->open();
 
     buildPanels();
-    buildMenus();
     progress_ = std::make_unique<LabelGaugeProgress>(this, Label2, Gauge1);
+    commands_ = std::make_unique<CollectionCommands>(*Table1, *Table2, dialogs_, *progress_,
+                                                     [this] { DBGrid2->setFocus(Qt::OtherFocusReason); });
+    buildMenus();
     dialogs_.setParentWidget(this);
     resize(OuterWidth, OuterHeight);
 }
@@ -265,11 +268,13 @@ void TForm2::buildMenus()
     addItem(program, QStringLiteral("&Afslut"), QStringLiteral("Afslut1Click"), [this] { Afslut1Click(); });
 
     QMenu* search = bar->addMenu(QStringLiteral("&Søg"));
-    addItem(search, QStringLiteral("&Efter nummer"), QStringLiteral("Efternummer1Click"), {});
+    addItem(search, QStringLiteral("&Efter nummer"), QStringLiteral("Efternummer1Click"),
+            [this] { Efternummer1Click(); });
 
     QMenu* add = bar->addMenu(QStringLiteral("&Tilføj"));
-    addItem(add, QStringLiteral("&Numre"), QStringLiteral("Numre1Click"), {});
-    addItem(add, QStringLiteral("Nyt &samleområde"), QStringLiteral("Nytsamleomrde1Click"), {});
+    addItem(add, QStringLiteral("&Numre"), QStringLiteral("Numre1Click"), [this] { Numre1Click(); });
+    addItem(add, QStringLiteral("Nyt &samleområde"), QStringLiteral("Nytsamleomrde1Click"),
+            [this] { Nytsamleomrde1Click(); });
     addItem(add, QStringLiteral("Tilføj &et billede"), QStringLiteral("Tilfjetbillede1Click"), {});
     addItem(add, QStringLiteral("&Tilføj mange billeder"), QStringLiteral("yClick"), {});
 
@@ -292,9 +297,11 @@ void TForm2::buildMenus()
     addItem(print, QStringLiteral("Exporter ubrugte til CSV fil"), QStringLiteral("ExporterubrugtetilCSVfil1Click"), {});
 
     QMenu* tidy = bar->addMenu(QStringLiteral("&Oprydning"));
-    addItem(tidy, QStringLiteral("&Slet samleområde"), QStringLiteral("Sletsamleomrde1Click"), {});
-    addItem(tidy, QStringLiteral("Slet afkr&ydsning"), QStringLiteral("Sletafkrydsning1Click"), {});
-    addItem(tidy, QStringLiteral("Slet &billedhenvisning"), QStringLiteral("Slet2Click"), {});
+    addItem(tidy, QStringLiteral("&Slet samleområde"), QStringLiteral("Sletsamleomrde1Click"),
+            [this] { Sletsamleomrde1Click(); });
+    addItem(tidy, QStringLiteral("Slet afkr&ydsning"), QStringLiteral("Sletafkrydsning1Click"),
+            [this] { Sletafkrydsning1Click(); });
+    addItem(tidy, QStringLiteral("Slet &billedhenvisning"), QStringLiteral("Slet2Click"), [this] { Slet2Click(); });
 
     QMenu* help = bar->addMenu(QStringLiteral("&Hjælp"));
     addItem(help, QStringLiteral("Hjælp"), QStringLiteral("Hjlp1Click"), [this] { Hjlp1Click(); });
@@ -406,6 +413,36 @@ void TForm2::Omprogrammet1Click()
     aboutBox_->show();
     aboutBox_->raise();
     aboutBox_->activateWindow();
+}
+
+void TForm2::Nytsamleomrde1Click()
+{
+    commands_->newArea();
+}
+
+void TForm2::Numre1Click()
+{
+    commands_->addNumbers();
+}
+
+void TForm2::Efternummer1Click()
+{
+    commands_->searchNumber();
+}
+
+void TForm2::Sletsamleomrde1Click()
+{
+    commands_->deleteArea();
+}
+
+void TForm2::Sletafkrydsning1Click()
+{
+    commands_->clearMarks();
+}
+
+void TForm2::Slet2Click()
+{
+    commands_->clearPictureReferences();
 }
 
 bool TForm2::eventFilter(QObject* watched, QEvent* event)

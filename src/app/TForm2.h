@@ -17,6 +17,7 @@ class QPushButton;
 namespace kvilbro {
 
 class BevelPanel;
+class CollectionCommands;
 class Database;
 class DBEdit;
 class DBGrid;
@@ -90,6 +91,12 @@ public:
     void Hjlp1Click();
     void Kvilbrohjemmeside1Click();
     void Omprogrammet1Click();
+    void Nytsamleomrde1Click();
+    void Numre1Click();
+    void Efternummer1Click();
+    void Sletsamleomrde1Click();
+    void Sletafkrydsning1Click();
+    void Slet2Click();
 
     static QString homePage();
 
@@ -108,6 +115,7 @@ private:
     Dialogs& dialogs_;
     QPrinter printer_;
     std::unique_ptr<LabelGaugeProgress> progress_;
+    std::unique_ptr<CollectionCommands> commands_;
     QWidget* aboutBox_ = nullptr;
     std::function<void()> pictureRefresh_;
     std::function<void()> startPictureSteps_;

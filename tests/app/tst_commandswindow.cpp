@@ -1,0 +1,115 @@
+// The area and number commands from the main window's menus, as the collector
+// runs them: where the views and the focus end, and what is shown.
+#include "MainWindowFixture.h"
+
+#include "DBGrid.h"
+#include "Gauge.h"
+#include "TableView.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QTest>
+
+using namespace kvilbro;
+using namespace kvilbro::test;
+
+class CommandsWindowTest : public QObject {
+    Q_OBJECT
+
+    static void choose(TForm2& w, const char* handler)
+    {
+        QAction* item = w.menuAction(QString::fromLatin1(handler));
+        QVERIFY(item && item->isEnabled());
+        item->trigger();
+    }
+
+private slots:
+    void initTestCase() { pinEnvironment(); }
+
+    void addNumbersShowsProgressAndEndsOnTheLast()
+    {
+        MainWindowFixture f(fillSample);
+        TForm2& w = f.window();
+        int gaugeShown = 0;
+        w.setPictureRefresh({});
+        f.dialogs.answerInput("3");
+        QObject::connect(w.Table2, &TableView::rowsReset, w.Table2, [&] { gaugeShown += w.Gauge1->isVisible(); });
+        choose(w, "Numre1Click");
+        QVERIFY(gaugeShown > 0);
+        QVERIFY(w.Gauge1->isHidden() && w.Label2->isHidden());
+        QCOMPARE(w.Label2->text(), QStringLiteral("Opretter nye numre, vent...."));
+        QCOMPARE(f.collection().count("stm2manc", "Land='DK' AND Nummer IN (8,9,10) AND Type IS NULL"), 3);
+        QCOMPARE(w.Table2->asText(u"Nummer"), QStringLiteral("10"));
+        QCOMPARE(w.DBGrid2->currentIndex().row(), 7);
+        const auto asked = f.dialogs.shownOf("input").first();
+        QCOMPARE(asked.caption, QStringLiteral("Hvor mange numre skal tilføjes ?"));
+        QCOMPARE(asked.defaultText, QStringLiteral("0"));
+    }
+
+    void searchMovesTheFocusOnlyWhenItRan()
+    {
+        MainWindowFixture f(fillSample);
+        TForm2& w = f.window();
+        f.dialogs.answerInput("7");
+        choose(w, "Efternummer1Click");
+        QCOMPARE(QApplication::focusWidget(), w.DBGrid2);
+        QCOMPARE(w.DBGrid2->currentIndex().row(), 3); // 7 before 7a
+        QCOMPARE(w.Table2->asText(u"Type"), QString());
+
+        w.DBGrid1->setFocus();
+        f.dialogs.answerInput("10"); // only in another area
+        choose(w, "Efternummer1Click");
+        QCOMPARE(f.dialogs.messages(), QStringList{"Nummer 10 findes ikke i tabellen"});
+        QCOMPARE(QApplication::focusWidget(), w.DBGrid2);
+
+        w.DBGrid1->setFocus();
+        f.dialogs.answerInput("syv");
+        choose(w, "Efternummer1Click");
+        QCOMPARE(f.dialogs.shown().last().kind, QStringLiteral("stop"));
+        QCOMPARE(f.dialogs.shown().last().text, QStringLiteral("'syv' is not a valid integer value."));
+        QCOMPARE(QApplication::focusWidget(), w.DBGrid1);
+        QCOMPARE(w.Table2->asText(u"Nummer"), QStringLiteral("7"));
+    }
+
+    void newAreaThenDeleteIt()
+    {
+        MainWindowFixture f(fillSample);
+        TForm2& w = f.window();
+        f.dialogs.answerInput("Norge 1855-1900");
+        f.dialogs.answerInput("NO");
+        choose(w, "Nytsamleomrde1Click");
+        QCOMPARE(w.Table1->asText(u"Beskrivelse"), QStringLiteral("Norge 1855-1900"));
+        QCOMPARE(w.DBGrid1->currentIndex().row(), 3);
+        QCOMPARE(w.Table2->rowCount(), 0);
+
+        w.DBGrid1->setCurrentIndex(w.DBGrid1->model()->index(0, 1));
+        QCOMPARE(w.Table1->asText(u"Beskrivelse"), QStringLiteral("Danmark"));
+        f.dialogs.answerConfirm(true);
+        f.dialogs.answerInput("SLET");
+        choose(w, "Sletsamleomrde1Click");
+        QCOMPARE(f.collection().count("stm2frim"), 3);
+        QCOMPARE(f.collection().count("stm2manc", "Land='DK'"), 0);
+        QCOMPARE(w.Table1->asText(u"Beskrivelse"), QStringLiteral("Færøerne"));
+        QCOMPARE(w.DBGrid2->model()->index(0, 0).data().toString(), QStringLiteral("10"));
+        QVERIFY(w.Gauge1->isHidden() && w.Label2->isHidden());
+    }
+
+    void clearMarksOfTheAreaOnly()
+    {
+        MainWindowFixture f([](Collection& c) {
+            fillSample(c);
+            c.addNumber("FR", "Færøerne", 11, {}, {"x", "x", "x"});
+        });
+        TForm2& w = f.window();
+        f.dialogs.answerConfirm(true);
+        f.dialogs.answerInput("SLET");
+        choose(w, "Sletafkrydsning1Click");
+        QCOMPARE(f.collection().count("stm2manc", "O IS NOT NULL"), 1);
+        QCOMPARE(f.collection().count("stm2manc", "O IS NOT NULL AND Land='FR'"), 1);
+        QCOMPARE(w.Table2->asText(u"Nummer"), QStringLiteral("7")); // the area's last row
+        QCOMPARE(w.DBGrid2->model()->index(0, 4).data().toString(), QString());
+    }
+};
+
+QTEST_MAIN(CommandsWindowTest)
+#include "tst_commandswindow.moc"
