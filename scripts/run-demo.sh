@@ -4,12 +4,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 if [ ! -d demo ]; then
     mkdir demo
-    build/bin/kvilbro-tables demo demo
+    if ! build/bin/kvilbro-tables demo demo; then
+        rm -rf demo
+        exit 1
+    fi
 fi
-if [ ! -x build/bin/kvilbro ]; then
-    echo "The demo collection is in demo/; the main window is not built yet."
-    exit 0
-fi
+[ -f demo/index.html ] || cp scripts/demo/index.html demo/index.html
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "There is no display to show Kvilbro on (DISPLAY is not set)."
     echo "Start it from a desktop session, or under Xvfb: xvfb-run make run"

@@ -1,0 +1,121 @@
+// Start-up and the numbers grid on large collections.
+#include "BenchCollection.h"
+#include "DBGrid.h"
+#include "Dialogs.h"
+#include "ErrorGuard.h"
+#include "KvilbroApplication.h"
+#include "Program.h"
+#include "TForm2.h"
+#include "TableFiles.h"
+#include "TableView.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QDir>
+#include <QHeaderView>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace kvilbro;
+
+namespace {
+
+// Dialogs that are never answered; a benchmark that shows one has failed.
+class SilentDialogs : public Dialogs {
+public:
+    int shown = 0;
+    InputAnswer input(const QString&, const QString&, const QString& d) override { return ++shown, InputAnswer{d, false}; }
+    bool confirm(const QString&) override { return ++shown, false; }
+    void message(const QString&) override { ++shown; }
+    void error(const QString&) override { ++shown; }
+    void stop(const QString&) override { ++shown; }
+    bool okCancel(const QString&) override { return ++shown, false; }
+    QString openFile(const FileDialogOptions&) override { return ++shown, QString(); }
+    QString saveFile(const FileDialogOptions&) override { return ++shown, QString(); }
+    bool printerSetup(QPrinter&) override { return ++shown, false; }
+    bool print(QPrinter&, PrintDialogOptions&) override { return ++shown, false; }
+};
+
+// From nothing to the main window shown on 1 000 areas and 200 000 numbers.
+void BM_StartUpToWindowShown(benchmark::State& state)
+{
+    const auto& big = bench::LargeCollection::get();
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(big.path);
+    SilentDialogs dialogs;
+    ErrorGuard::setDialogs(&dialogs);
+    for (auto _ : state) {
+        Program program(dialogs);
+        if (!program.start() || !QTest::qWaitForWindowExposed(program.mainWindow()))
+            state.SkipWithError("did not start");
+        state.PauseTiming();
+        program.mainWindow()->hide();
+        state.ResumeTiming();
+    }
+    if (dialogs.shown)
+        state.SkipWithError("a dialog was shown");
+    ErrorGuard::setDialogs(nullptr);
+    QDir::setCurrent(before);
+}
+
+struct HugeArea {
+    HugeArea()
+    {
+        tablefiles::create(dir.path());
+        bench::fillLarge(dir.path(), 2, 101000, 100000, 0);
+    }
+    QTemporaryDir dir;
+};
+
+// Jump to the middle of an area of 100 000 numbers and read what one screen of
+// the numbers grid shows.
+void BM_ScreenOfNumbersAfterJump(benchmark::State& state)
+{
+    static HugeArea huge;
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(huge.dir.path());
+    SilentDialogs dialogs;
+    ErrorGuard::setDialogs(&dialogs);
+    Program program(dialogs);
+    program.start();
+    TForm2& w = *program.mainWindow();
+    if (!QTest::qWaitForWindowExposed(&w))
+        state.SkipWithError("not shown");
+    const int rows = w.Table2->rowCount();
+    const int screen = w.DBGrid2->viewport()->height() / w.DBGrid2->verticalHeader()->defaultSectionSize() + 1;
+    QAbstractItemModel* model = w.DBGrid2->model();
+    QRandomGenerator random(3);
+    qint64 chars = 0;
+    for (auto _ : state) {
+        // A different place each time, so nothing read before is reused.
+        const int target = rows / 4 + int(random.bounded(rows / 2));
+        w.Table2->moveToRow(target);
+        for (int r = target; r < target + screen; ++r) {
+            for (int c = 0; c < model->columnCount(); ++c)
+                chars += model->data(model->index(r, c), Qt::DisplayRole).toString().size();
+        }
+    }
+    benchmark::DoNotOptimize(chars);
+    state.counters["rows"] = rows;
+    state.counters["screen_rows"] = screen;
+    if (rows != 100000 || dialogs.shown)
+        state.SkipWithError("wrong area");
+    ErrorGuard::setDialogs(nullptr);
+    QDir::setCurrent(before);
+}
+
+} // namespace
+
+BENCHMARK(BM_StartUpToWindowShown)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_ScreenOfNumbersAfterJump)->Unit(benchmark::kMicrosecond);
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+    KvilbroApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
