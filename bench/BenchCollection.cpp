@@ -88,6 +88,47 @@ void fillLarge(const QString& dir, int areas, int rows, int bigAreaRows, int big
     sqlite3_close(db);
 }
 
+sqlite3* openLikeStore(const QString& dir)
+{
+    const QDir d(dir);
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(QFile::encodeName(d.filePath(QStringLiteral("stm2manc.DB"))).constData(), &db,
+                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
+    const QByteArray frim = QFile::encodeName(d.filePath(QStringLiteral("stm2frim.db")));
+    const QByteArray bruger = QFile::encodeName(d.filePath(QStringLiteral("Bruger2.db")));
+    sqlite3_exec(db, ("ATTACH DATABASE '" + frim + "' AS frim").constData(), nullptr, nullptr, nullptr);
+    sqlite3_exec(db, ("ATTACH DATABASE '" + bruger + "' AS bruger").constData(), nullptr, nullptr, nullptr);
+    for (const char* schema : {"main", "frim", "bruger"}) {
+        sqlite3_exec(db, (QByteArray("PRAGMA ") + schema + ".journal_mode=WAL").constData(), nullptr, nullptr, nullptr);
+        sqlite3_exec(db, (QByteArray("PRAGMA ") + schema + ".synchronous=NORMAL").constData(), nullptr, nullptr,
+                     nullptr);
+    }
+    sqlite3_exec(db, "PRAGMA main.cache_size=-32768", nullptr, nullptr, nullptr);
+    sqlite3_busy_timeout(db, 2000);
+    return db;
+}
+
+bool insertPlainRows(sqlite3* db, const char* land, const char* area, int first, int count)
+{
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v3(db,
+                       "INSERT INTO main.stm2manc (Land,Stamoplysning,Nummer,Type,\"***\",\"*\",O,Billede,"
+                       "\"Bemærkning\") VALUES (?1,?2,?3,?4,?5,?6,?7,?8,?9)",
+                       -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
+    bool ok = true;
+    for (int i = 0; i < count && ok; ++i) {
+        sqlite3_bind_text(stmt, 1, land, -1, SQLITE_STATIC);
+        sqlite3_bind_text(stmt, 2, area, -1, SQLITE_STATIC);
+        sqlite3_bind_int(stmt, 3, first + i);
+        for (int p = 4; p <= 9; ++p)
+            sqlite3_bind_null(stmt, p);
+        ok = sqlite3_step(stmt) == SQLITE_DONE;
+        sqlite3_reset(stmt);
+    }
+    sqlite3_finalize(stmt);
+    return ok;
+}
+
 LargeCollection::LargeCollection()
 {
     if (!dir_.isValid())

@@ -1,5 +1,6 @@
 // Start-up and the numbers grid on large collections.
 #include "BenchCollection.h"
+#include "BenchDialogs.h"
 #include "DBGrid.h"
 #include "Dialogs.h"
 #include "ErrorGuard.h"
@@ -21,29 +22,13 @@ using namespace kvilbro;
 
 namespace {
 
-// Dialogs that are never answered; a benchmark that shows one has failed.
-class SilentDialogs : public Dialogs {
-public:
-    int shown = 0;
-    InputAnswer input(const QString&, const QString&, const QString& d) override { return ++shown, InputAnswer{d, false}; }
-    bool confirm(const QString&) override { return ++shown, false; }
-    void message(const QString&) override { ++shown; }
-    void error(const QString&) override { ++shown; }
-    void stop(const QString&) override { ++shown; }
-    bool okCancel(const QString&) override { return ++shown, false; }
-    QString openFile(const FileDialogOptions&) override { return ++shown, QString(); }
-    QString saveFile(const FileDialogOptions&) override { return ++shown, QString(); }
-    bool printerSetup(QPrinter&) override { return ++shown, false; }
-    bool print(QPrinter&, PrintDialogOptions&) override { return ++shown, false; }
-};
-
 // From nothing to the main window shown on 1 000 areas and 200 000 numbers.
 void BM_StartUpToWindowShown(benchmark::State& state)
 {
     const auto& big = bench::LargeCollection::get();
     const QString before = QDir::currentPath();
     QDir::setCurrent(big.path);
-    SilentDialogs dialogs;
+    bench::BenchDialogs dialogs;
     ErrorGuard::setDialogs(&dialogs);
     for (auto _ : state) {
         Program program(dialogs);
@@ -53,7 +38,7 @@ void BM_StartUpToWindowShown(benchmark::State& state)
         program.mainWindow()->hide();
         state.ResumeTiming();
     }
-    if (dialogs.shown)
+    if (!dialogs.shownMessages.isEmpty())
         state.SkipWithError("a dialog was shown");
     ErrorGuard::setDialogs(nullptr);
     QDir::setCurrent(before);
@@ -75,7 +60,7 @@ void BM_ScreenOfNumbersAfterJump(benchmark::State& state)
     static HugeArea huge;
     const QString before = QDir::currentPath();
     QDir::setCurrent(huge.dir.path());
-    SilentDialogs dialogs;
+    bench::BenchDialogs dialogs;
     ErrorGuard::setDialogs(&dialogs);
     Program program(dialogs);
     program.start();
@@ -99,7 +84,7 @@ void BM_ScreenOfNumbersAfterJump(benchmark::State& state)
     benchmark::DoNotOptimize(chars);
     state.counters["rows"] = rows;
     state.counters["screen_rows"] = screen;
-    if (rows != 100000 || dialogs.shown)
+    if (rows != 100000 || !dialogs.shownMessages.isEmpty())
         state.SkipWithError("wrong area");
     ErrorGuard::setDialogs(nullptr);
     QDir::setCurrent(before);

@@ -88,25 +88,6 @@ struct MainWindowStandIn {
     PaintCounter counter;
 };
 
-// A connection set up as the store sets up its own.
-sqlite3* openLikeStore(const QTemporaryDir& dir)
-{
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(QFile::encodeName(dir.filePath(QStringLiteral("stm2manc.DB"))).constData(), &db,
-                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
-    const QByteArray frim = QFile::encodeName(dir.filePath(QStringLiteral("stm2frim.db")));
-    const QByteArray bruger = QFile::encodeName(dir.filePath(QStringLiteral("Bruger2.db")));
-    sqlite3_exec(db, ("ATTACH DATABASE '" + frim + "' AS frim").constData(), nullptr, nullptr, nullptr);
-    sqlite3_exec(db, ("ATTACH DATABASE '" + bruger + "' AS bruger").constData(), nullptr, nullptr, nullptr);
-    for (const char* schema : {"main", "frim", "bruger"}) {
-        sqlite3_exec(db, (QByteArray("PRAGMA ") + schema + ".journal_mode=WAL").constData(), nullptr, nullptr, nullptr);
-        sqlite3_exec(db, (QByteArray("PRAGMA ") + schema + ".synchronous=NORMAL").constData(), nullptr, nullptr,
-                     nullptr);
-    }
-    sqlite3_busy_timeout(db, 2000);
-    return db;
-}
-
 // "&Numre" with the answer 10000 on an area of 10 000 numbers.
 void BM_AddNumbersCommand(benchmark::State& state)
 {
@@ -140,25 +121,11 @@ void BM_AddPlainSqliteFloor(benchmark::State& state)
         state.PauseTiming();
         QTemporaryDir dir;
         makeCollection(dir);
-        sqlite3* db = openLikeStore(dir);
-        sqlite3_stmt* stmt = nullptr;
-        sqlite3_prepare_v3(db,
-                           "INSERT INTO main.stm2manc (Land,Stamoplysning,Nummer,Type,\"***\",\"*\",O,Billede,"
-                           "\"Bemærkning\") VALUES (?1,?2,?3,?4,?5,?6,?7,?8,?9)",
-                           -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
+        sqlite3* db = bench::openLikeStore(dir.path());
         state.ResumeTiming();
-        for (int i = 1; i <= Added; ++i) {
-            sqlite3_bind_text(stmt, 1, "A1", -1, SQLITE_STATIC);
-            sqlite3_bind_text(stmt, 2, "Stor", -1, SQLITE_STATIC);
-            sqlite3_bind_int(stmt, 3, AreaRows + i);
-            for (int p = 4; p <= 9; ++p)
-                sqlite3_bind_null(stmt, p);
-            if (sqlite3_step(stmt) != SQLITE_DONE)
-                state.SkipWithError("insert failed");
-            sqlite3_reset(stmt);
-        }
+        if (!bench::insertPlainRows(db, "A1", "Stor", AreaRows + 1, Added))
+            state.SkipWithError("insert failed");
         state.PauseTiming();
-        sqlite3_finalize(stmt);
         sqlite3_close(db);
         state.ResumeTiming();
     }
@@ -197,7 +164,7 @@ void BM_DeletePlainSqliteFloor(benchmark::State& state)
         state.PauseTiming();
         QTemporaryDir dir;
         makeCollection(dir);
-        sqlite3* db = openLikeStore(dir);
+        sqlite3* db = bench::openLikeStore(dir.path());
         QList<qint64> ids;
         sqlite3_stmt* stmt = nullptr;
         sqlite3_prepare_v2(db, "SELECT \"Tæller\" FROM main.stm2manc WHERE Land='A1' AND Stamoplysning='Stor'", -1,

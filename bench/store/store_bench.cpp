@@ -88,37 +88,11 @@ void BM_PostPlainSqliteFloor(benchmark::State& state)
         state.PauseTiming();
         QTemporaryDir dir;
         emptyCollectionWithOneArea(dir);
-        sqlite3* db = nullptr;
-        sqlite3_open_v2(QFile::encodeName(dir.filePath(QStringLiteral("stm2manc.DB"))).constData(), &db,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
-        const QByteArray frim = QFile::encodeName(dir.filePath(QStringLiteral("stm2frim.db")));
-        const QByteArray bruger = QFile::encodeName(dir.filePath(QStringLiteral("Bruger2.db")));
-        sqlite3_exec(db, ("ATTACH DATABASE '" + frim + "' AS frim").constData(), nullptr, nullptr, nullptr);
-        sqlite3_exec(db, ("ATTACH DATABASE '" + bruger + "' AS bruger").constData(), nullptr, nullptr, nullptr);
-        for (const char* schema : {"main", "frim", "bruger"}) {
-            sqlite3_exec(db, (QByteArray("PRAGMA ") + schema + ".journal_mode=WAL").constData(), nullptr, nullptr, nullptr);
-            sqlite3_exec(db, (QByteArray("PRAGMA ") + schema + ".synchronous=NORMAL").constData(), nullptr, nullptr,
-                         nullptr);
-        }
-        sqlite3_busy_timeout(db, 2000);
-        sqlite3_stmt* stmt = nullptr;
-        sqlite3_prepare_v3(db,
-                           "INSERT INTO main.stm2manc (Land,Stamoplysning,Nummer,Type,\"***\",\"*\",O,Billede,"
-                           "\"Bemærkning\") VALUES (?1,?2,?3,?4,?5,?6,?7,?8,?9)",
-                           -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
+        sqlite3* db = bench::openLikeStore(dir.path());
         state.ResumeTiming();
-        for (int i = 1; i <= PostCount; ++i) {
-            sqlite3_bind_text(stmt, 1, "DK", -1, SQLITE_STATIC);
-            sqlite3_bind_text(stmt, 2, "Danmark", -1, SQLITE_STATIC);
-            sqlite3_bind_int(stmt, 3, i);
-            for (int p = 4; p <= 9; ++p)
-                sqlite3_bind_null(stmt, p);
-            if (sqlite3_step(stmt) != SQLITE_DONE)
-                state.SkipWithError("insert failed");
-            sqlite3_reset(stmt);
-        }
+        if (!bench::insertPlainRows(db, "DK", "Danmark", 1, PostCount))
+            state.SkipWithError("insert failed");
         state.PauseTiming();
-        sqlite3_finalize(stmt);
         sqlite3_close(db);
         state.ResumeTiming();
     }

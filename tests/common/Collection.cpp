@@ -96,15 +96,19 @@ void Collection::setCollector(const QStringList& fields)
                                         fields.value(4), fields.value(5)});
 }
 
+// The table named in a SQL text decides the file it runs on.
+QString fileOfSql(const QString& sql)
+{
+    if (sql.contains(QLatin1String("stm2frim")))
+        return fileOf(QStringLiteral("stm2frim"));
+    if (sql.contains(QLatin1String("Bruger2")))
+        return fileOf(QStringLiteral("Bruger2"));
+    return fileOf(QStringLiteral("stm2manc"));
+}
+
 QVariant Collection::scalar(const QString& sql) const
 {
-    // The table name decides the file: the first known name in the text.
-    QString target = QStringLiteral("stm2manc");
-    if (sql.contains(QLatin1String("stm2frim")))
-        target = QStringLiteral("stm2frim");
-    else if (sql.contains(QLatin1String("Bruger2")))
-        target = QStringLiteral("Bruger2");
-    Raw raw(file(fileOf(target)));
+    Raw raw(file(fileOfSql(sql)));
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v2(raw.db, sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK)
         qFatal("prepare failed: %s", sqlite3_errmsg(raw.db));
@@ -133,12 +137,7 @@ int Collection::count(const QString& table, const QString& where) const
 
 void Collection::exec(const QString& sql) const
 {
-    QString target = QStringLiteral("stm2manc");
-    if (sql.contains(QLatin1String("stm2frim")))
-        target = QStringLiteral("stm2frim");
-    else if (sql.contains(QLatin1String("Bruger2")))
-        target = QStringLiteral("Bruger2");
-    Raw raw(file(fileOf(target)));
+    Raw raw(file(fileOfSql(sql)));
     char* error = nullptr;
     if (sqlite3_exec(raw.db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK)
         qFatal("exec failed: %s", error);
