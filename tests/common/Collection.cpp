@@ -23,17 +23,6 @@ QString fileOf(const QString& table)
     return QStringLiteral("stm2manc.DB");
 }
 
-struct Raw {
-    explicit Raw(const QString& path)
-    {
-        if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
-            qFatal("cannot open %s", qPrintable(path));
-        sqlite3_busy_timeout(db, 5000);
-    }
-    ~Raw() { sqlite3_close(db); }
-    sqlite3* db = nullptr;
-};
-
 void bindValue(sqlite3_stmt* stmt, int i, const QVariant& v)
 {
     if (v.isNull() || (v.typeId() == QMetaType::QString && v.toString().isEmpty())) {
@@ -46,21 +35,48 @@ void bindValue(sqlite3_stmt* stmt, int i, const QVariant& v)
     }
 }
 
-qint64 insert(const QString& path, const QString& sql, const QVariantList& values)
+} // namespace
+
+sqlite3* Collection::connection(const QString& path) const
 {
-    Raw raw(path);
+    // One connection per file for the collection's life: opening one for every
+    // row would make filling a test collection slow.
+    auto it = connections_.find(path);
+    if (it != connections_.end())
+        return it->second;
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+        qFatal("cannot open %s", qPrintable(path));
+    sqlite3_busy_timeout(db, 5000);
+    connections_[path] = db;
+    return db;
+}
+
+void Collection::closeConnections()
+{
+    for (auto& [path, db] : connections_)
+        sqlite3_close(db);
+    connections_.clear();
+}
+
+Collection::~Collection()
+{
+    closeConnections();
+}
+
+qint64 Collection::insert(const QString& path, const QString& sql, const QVariantList& values)
+{
+    sqlite3* db = connection(path);
     sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(raw.db, sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK)
-        qFatal("prepare failed: %s", sqlite3_errmsg(raw.db));
+    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK)
+        qFatal("prepare failed: %s", sqlite3_errmsg(db));
     for (int i = 0; i < values.size(); ++i)
         bindValue(stmt, i + 1, values[i]);
     if (sqlite3_step(stmt) != SQLITE_DONE)
-        qFatal("insert failed: %s", sqlite3_errmsg(raw.db));
+        qFatal("insert failed: %s", sqlite3_errmsg(db));
     sqlite3_finalize(stmt);
-    return sqlite3_last_insert_rowid(raw.db);
+    return sqlite3_last_insert_rowid(db);
 }
-
-} // namespace
 
 void pinEnvironment()
 {
@@ -96,6 +112,7 @@ void Collection::setCollector(const QStringList& fields)
                                         fields.value(4), fields.value(5)});
 }
 
+namespace {
 // The table named in a SQL text decides the file it runs on.
 QString fileOfSql(const QString& sql)
 {
@@ -106,12 +123,14 @@ QString fileOfSql(const QString& sql)
     return fileOf(QStringLiteral("stm2manc"));
 }
 
+} // namespace
+
 QVariant Collection::scalar(const QString& sql) const
 {
-    Raw raw(file(fileOfSql(sql)));
+    sqlite3* db = connection(file(fileOfSql(sql)));
     sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(raw.db, sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK)
-        qFatal("prepare failed: %s", sqlite3_errmsg(raw.db));
+    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK)
+        qFatal("prepare failed: %s", sqlite3_errmsg(db));
     QVariant result;
     if (sqlite3_step(stmt) == SQLITE_ROW) {
         switch (sqlite3_column_type(stmt, 0)) {
@@ -137,9 +156,9 @@ int Collection::count(const QString& table, const QString& where) const
 
 void Collection::exec(const QString& sql) const
 {
-    Raw raw(file(fileOfSql(sql)));
+    sqlite3* db = connection(file(fileOfSql(sql)));
     char* error = nullptr;
-    if (sqlite3_exec(raw.db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK)
+    if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK)
         qFatal("exec failed: %s", error);
 }
 

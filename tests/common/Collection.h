@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <map>
 #include <memory>
 
 struct sqlite3;
@@ -17,6 +18,9 @@ namespace kvilbro::test {
 class Collection {
 public:
     Collection();
+    ~Collection();
+    Collection(const Collection&) = delete;
+    Collection& operator=(const Collection&) = delete;
     QString path() const { return dir_.path(); }
     QString file(const QString& name) const { return dir_.filePath(name); }
 
@@ -28,9 +32,15 @@ public:
     int count(const QString& table, const QString& where = {}) const;
     QVariant scalar(const QString& sql) const;
     void exec(const QString& sql) const;
+    // Lets go of the files, for a test that replaces or damages one.
+    void closeConnections();
 
 private:
+    sqlite3* connection(const QString& path) const;
+    qint64 insert(const QString& path, const QString& sql, const QVariantList& values);
+
     QTemporaryDir dir_;
+    mutable std::map<QString, sqlite3*> connections_;
 };
 
 // Pins the locale and test paths; call at the start of every test program.
