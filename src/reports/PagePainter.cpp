@@ -58,7 +58,10 @@ void PagePainter::paint(QPainter& painter, const Page& page, double pixelsPerMm,
                 painter.save();
                 painter.setClipRect(r, Qt::IntersectClip);
             }
-            painter.drawText(QPointF(item.textX * s, item.baseline * s), page.textOf(item).toString());
+            const QStringView text = page.textOf(item);
+            // The page outlives the call: no copy of its text needed.
+            painter.drawText(QPointF(item.textX * s, item.baseline * s),
+                             QString::fromRawData(text.data(), text.size()));
             if (clip) {
                 painter.restore();
             }

@@ -2,6 +2,7 @@
 
 #include "PageBuilder.h"
 #include "PageList.h"
+#include "PreviewWindow.h"
 #include "ReportDefinition.h"
 
 #include <QDate>
@@ -17,7 +18,6 @@ namespace kvilbro {
 
 class Database;
 class Dialogs;
-class PreviewWindow;
 class Progress;
 class TableView;
 

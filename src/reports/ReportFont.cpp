@@ -8,7 +8,6 @@ QFont ReportFont::toQFont(double scale) const
     font.setPointSizeF(pointSize * scale);
     font.setBold(bold);
     font.setHintingPreference(QFont::PreferNoHinting);
-    font.setStyleStrategy(QFont::PreferOutline);
     font.setKerning(true);
     return font;
 }
