@@ -44,10 +44,7 @@ struct Page {
     QList<ReportFont> fonts;
     QList<QImage> images;
 
-    QStringView textOf(const PageItem& item) const
-    {
-        return QStringView(text).mid(item.ref, item.length);
-    }
+    QStringView textOf(const PageItem& item) const { return QStringView(text).mid(item.ref, item.length); }
     quint16 fontIndex(const ReportFont& font);
     quint32 imageIndex(const QImage& image);
     void addText(float x, float y, float w, float h, float textX, float baseline, quint16 font, QStringView line,

@@ -34,7 +34,7 @@ public:
         ReportHook reportHook;
         QString hookedBand;
         BandHook bandHook;
-        QDate today;
+        QDate today; // invalid: the day each page is produced
     };
     using Sink = std::function<void(PagePtr)>;
 

@@ -104,7 +104,6 @@ private:
     QPointer<PreviewWindow> window_;
     std::unique_ptr<QPrinter> printer_;
     Progress* printProgress_ = nullptr;
-    std::unique_ptr<Progress> ownProgress_;
 };
 
 } // namespace kvilbro

@@ -25,8 +25,7 @@ namespace {
 
 constexpr double PtPerMm = 72 / 25.4;
 
-QString run(const QString& program, const QStringList& args)
-{
+QString run(const QString& program, const QStringList& args) {
     QProcess p;
     p.start(program, args);
     if (!p.waitForFinished(60000) || p.exitCode() != 0)
@@ -34,19 +33,17 @@ QString run(const QString& program, const QStringList& args)
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-bool havePoppler()
-{
+bool havePoppler() {
     return !QStandardPaths::findExecutable("pdftotext").isEmpty() &&
            !QStandardPaths::findExecutable("pdftoppm").isEmpty() &&
            !QStandardPaths::findExecutable("pdfinfo").isEmpty();
 }
 
-#define REQUIRE_POPPLER()                                                                                             \
-    if (!havePoppler())                                                                                               \
+#define REQUIRE_POPPLER()                                                                                              \
+    if (!havePoppler())                                                                                                \
     QSKIP("poppler-utils (pdftotext, pdftoppm, pdfinfo) not installed")
 
-int pdfPages(const QString& path)
-{
+int pdfPages(const QString& path) {
     const auto m = QRegularExpression("Pages:\\s+(\\d+)").match(run("pdfinfo", {path}));
     return m.hasMatch() ? m.captured(1).toInt() : -1;
 }
@@ -57,8 +54,7 @@ struct Word {
     double xMin, yMin, xMax, yMax;
 };
 
-QList<Word> pdfWords(const QString& path)
-{
+QList<Word> pdfWords(const QString& path) {
     const QString html = run("pdftotext", {"-bbox", path, "-"});
     QList<Word> out;
     int page = 0;
@@ -79,8 +75,7 @@ QList<Word> pdfWords(const QString& path)
 }
 
 // Each single-word text of the page list must be found at its place in the PDF.
-void expectWordsInPlace(const PageList& pages, const QList<Word>& words, int pdfPage, int listPage)
-{
+void expectWordsInPlace(const PageList& pages, const QList<Word>& words, int pdfPage, int listPage) {
     int checked = 0;
     for (const PlacedText& t : texts(*pages.page(listPage))) {
         if (t.text.contains(' ') || t.text.isEmpty())
@@ -98,8 +93,7 @@ void expectWordsInPlace(const PageList& pages, const QList<Word>& words, int pdf
 }
 
 // Darkest grey value on a short run of pixels across a line, from `from` to `to` (mm).
-int darkest(const QImage& image, double dpi, QPointF from, QPointF to)
-{
+int darkest(const QImage& image, double dpi, QPointF from, QPointF to) {
     int best = 255;
     for (int i = 0; i <= 20; ++i) {
         const QPointF mm = from + (to - from) * (i / 20.0);
@@ -112,8 +106,7 @@ int darkest(const QImage& image, double dpi, QPointF from, QPointF to)
 }
 
 // Frame lines of the fixture's page 1 where they must be, and white beside them.
-void probeFrames(const QImage& image, double dpi)
-{
+void probeFrames(const QImage& image, double dpi) {
     QVERIFY(!image.isNull());
     QCOMPARE(image.width(), qRound(210 * dpi / 25.4));
     struct Probe {
@@ -159,8 +152,7 @@ class ReportOutputTest : public QObject {
 private slots:
     void initTestCase() { pinEnvironment(); }
 
-    void pdfPagesAndWords()
-    {
+    void pdfPagesAndWords() {
         REQUIRE_POPPLER();
         ReportFixture f(130);
         const PageList pages = f.report->produce();
@@ -170,15 +162,15 @@ private slots:
         QCOMPARE(pdfPages(pdf), 2);
         const QString boxes = run("pdfinfo", {"-box", pdf});
         // Qt gives A4 in whole points.
-        QVERIFY2(boxes.contains(QRegularExpression("MediaBox:\\s+0\\.00\\s+0\\.00\\s+595\\.\\d+\\s+(841\\.89|842\\.00)")),
-                 qPrintable(boxes));
+        QVERIFY2(
+            boxes.contains(QRegularExpression("MediaBox:\\s+0\\.00\\s+0\\.00\\s+595\\.\\d+\\s+(841\\.89|842\\.00)")),
+            qPrintable(boxes));
         const QList<Word> words = pdfWords(pdf);
         expectWordsInPlace(pages, words, 1, 0);
         expectWordsInPlace(pages, words, 2, 1);
     }
 
-    void printRange_data()
-    {
+    void printRange_data() {
         QTest::addColumn<int>("first");
         QTest::addColumn<int>("last");
         QTest::addColumn<int>("printed");
@@ -189,8 +181,7 @@ private slots:
         QTest::newRow("2 to 999") << 2 << 999 << 2 << "126";
         QTest::newRow("3 to 3") << 3 << 3 << 1 << "251";
     }
-    void printRange()
-    {
+    void printRange() {
         REQUIRE_POPPLER();
         QFETCH(int, first);
         QFETCH(int, last);
@@ -215,22 +206,21 @@ private slots:
         QCOMPARE(progress.shown.size(), printed + 2); // "Udskriver", one per page, hidden
         QCOMPARE(progress.shown.last(), QString("hidden"));
         const QList<Word> words = pdfWords(pdf);
-        const auto firstNumber = std::find_if(words.begin(), words.end(), [](const Word& w) {
-            return w.yMin > 30 * PtPerMm && w.text.toInt() > 0;
-        });
+        const auto firstNumber = std::find_if(
+            words.begin(), words.end(), [](const Word& w) { return w.yMin > 30 * PtPerMm && w.text.toInt() > 0; });
         QVERIFY(firstNumber != words.end());
         QCOMPARE(firstNumber->text, firstRow);
         QVERIFY(run("pdfinfo", {pdf}).contains(QRegularExpression("Title:\\s+Mancoliste")));
     }
 
     // Printing runs the report again; with nothing changed its pages are the preview's.
-    void printRunEqualsPreviewRun()
-    {
+    void printRunEqualsPreviewRun() {
         REQUIRE_POPPLER();
         ReportFixture f(260);
         f.report->setToday(QDate(2026, 12, 24));
-        f.report->definition().band(ReportBand::Kind::PageHeader)->elements.append(
-            ReportElement::date("Date").startingAt(100, 2));
+        f.report->definition()
+            .band(ReportBand::Kind::PageHeader)
+            ->elements.append(ReportElement::date("Date").startingAt(100, 2));
         const PageList preview = f.report->produce();
         QTemporaryDir dir;
         QPrinter printer(QPrinter::HighResolution);
@@ -253,8 +243,7 @@ private slots:
     }
 
     // The hooks run again when printing and see the state of that moment.
-    void printFollowsTheStateOfTheMoment()
-    {
+    void printFollowsTheStateOfTheMoment() {
         ReportFixture f(20);
         bool onlyEven = false;
         TableView& numbers = f.report->numberView();
@@ -274,34 +263,30 @@ private slots:
         QCOMPARE(rowNumbers(*printed.page(0)).size(), 10);
     }
 
-    void framesInPdfRendering_data()
-    {
+    void framesInPdfRendering_data() {
         QTest::addColumn<int>("dpi");
         QTest::newRow("100 dpi") << 100;
         QTest::newRow("300 dpi") << 300;
     }
-    void framesInPdfRendering()
-    {
+    void framesInPdfRendering() {
         REQUIRE_POPPLER();
         QFETCH(int, dpi);
         ReportFixture f(130);
         QTemporaryDir dir;
         const QString pdf = dir.filePath("liste.pdf");
         PagePainter::writePdf(f.report->produce(), pdf);
-        run("pdftoppm", {"-r", QString::number(dpi), "-f", "1", "-l", "1", "-png", "-singlefile", pdf,
-                         dir.filePath("page")});
+        run("pdftoppm",
+            {"-r", QString::number(dpi), "-f", "1", "-l", "1", "-png", "-singlefile", pdf, dir.filePath("page")});
         probeFrames(QImage(dir.filePath("page.png")).convertToFormat(QImage::Format_RGB32), dpi);
     }
 
     // The preview draws with the same code on a raster device at its own scale.
-    void framesInRasterRendering_data()
-    {
+    void framesInRasterRendering_data() {
         QTest::addColumn<int>("dpi");
         QTest::newRow("72 dpi") << 72;
         QTest::newRow("200 dpi") << 200;
     }
-    void framesInRasterRendering()
-    {
+    void framesInRasterRendering() {
         QFETCH(int, dpi);
         ReportFixture f(130);
         const PageList pages = f.report->produce();
@@ -332,8 +317,7 @@ private slots:
                  qPrintable(QString("%1 / %2").arg(inkMm).arg(advance)));
     }
 
-    void reportFileRoundTrip()
-    {
+    void reportFileRoundTrip() {
         ReportFixture f(130);
         QImage picture(30, 20, QImage::Format_RGB32);
         picture.fill(Qt::blue);
@@ -352,8 +336,7 @@ private slots:
         QCOMPARE(loaded.page(0)->images[0].pixel(5, 5), picture.pixel(5, 5));
     }
 
-    void damagedReportFileRefused_data()
-    {
+    void damagedReportFileRefused_data() {
         QTest::addColumn<int>("damage");
         QTest::addColumn<QString>("message");
         const QString damaged = "Filen liste.kvr er ikke en rapportfil, eller den er beskadiget.";
@@ -366,8 +349,7 @@ private slots:
                                        << "Rapportfilen liste.kvr er gemt af en anden version af programmet og kan "
                                           "ikke vises.";
     }
-    void damagedReportFileRefused()
-    {
+    void damagedReportFileRefused() {
         QFETCH(int, damage);
         QFETCH(QString, message);
         ReportFixture f(30);
@@ -405,13 +387,13 @@ private slots:
         }
     }
 
-    void plainTextFile()
-    {
+    void plainTextFile() {
         ReportFixture f(130);
         f.report->setCaption(u"Head", "Mancoliste for Jens Jensen, Frimærkevej 1");
         const QByteArray bytes = PageText::plainFile(f.report->produce());
         const QList<QByteArray> lines = bytes.split('\n');
-        QVERIFY2(lines.first().trimmed().startsWith("Mancoliste for Jens Jensen, Frim\xe6rkevej 1"), lines.first().constData());
+        QVERIFY2(lines.first().trimmed().startsWith("Mancoliste for Jens Jensen, Frim\xe6rkevej 1"),
+                 lines.first().constData());
         for (qsizetype i = 0; i + 1 < lines.size(); ++i)
             QVERIFY(lines[i].endsWith('\r'));
         QCOMPARE(bytes.count('\f'), 1); // two pages
