@@ -189,7 +189,9 @@ PageBuilder::LaidElement PageBuilder::layOut(const ReportElement& e) {
     }
 
     const TextMeasurer::Metrics m = measurer_.metrics(out.font);
-    const double height = e.height > 0 ? e.height : m.lineSpacing;
+    const double height = e.height > 0 ? e.height : m.height;
+    // Room that n lines take: the last one needs no spacing below it.
+    auto linesHeight = [&](qsizetype n) { return n > 0 ? (n - 1) * m.lineSpacing + m.height : 0.0; };
     const QString text = textOf(e);
 
     if (e.autoSize) {
@@ -222,9 +224,9 @@ PageBuilder::LaidElement PageBuilder::layOut(const ReportElement& e) {
         const QList<TextMeasurer::Line> lines = measurer_.wrap(out.font, text, e.width);
         qsizetype shown = lines.size();
         if (e.stretch) {
-            boxHeight = std::max(height, shown * m.lineSpacing);
+            boxHeight = std::max(height, linesHeight(shown));
         } else {
-            const auto fitting = qsizetype(std::floor(height / m.lineSpacing + Epsilon));
+            const auto fitting = qsizetype(std::floor((height - m.height) / m.lineSpacing + Epsilon)) + 1;
             shown = std::min(shown, std::max<qsizetype>(1, fitting));
         }
         for (qsizetype i = 0; i < shown; ++i)
@@ -233,7 +235,7 @@ PageBuilder::LaidElement PageBuilder::layOut(const ReportElement& e) {
         place(text, measurer_.width(out.font, text), 0);
     }
     out.box = QRectF(e.left, e.top, e.width, boxHeight);
-    out.ink = QRectF(e.left, e.top, e.width, std::max(boxHeight, out.lines.size() * m.lineSpacing));
+    out.ink = QRectF(e.left, e.top, e.width, std::max(boxHeight, linesHeight(out.lines.size())));
     return out;
 }
 
@@ -245,7 +247,7 @@ PageBuilder::LaidBand PageBuilder::layOut(const ReportBand& band) {
     for (const ReportElement& e : band.elements) {
         LaidElement laid = layOut(e);
         if (e.stretch && !e.autoSize) {
-            const double declared = e.height > 0 ? e.height : measurer_.metrics(laid.font).lineSpacing;
+            const double declared = e.height > 0 ? e.height : measurer_.metrics(laid.font).height;
             growth = std::max(growth, laid.box.height() - declared);
         }
         out.elements.append(std::move(laid));

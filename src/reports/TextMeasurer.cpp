@@ -30,7 +30,7 @@ TextMeasurer::Entry& TextMeasurer::entry(const ReportFont& font) {
 
 TextMeasurer::Metrics TextMeasurer::metrics(const ReportFont& font) {
     const Entry& e = entry(font);
-    return {e.metrics->ascent() * MmPerPixel, e.metrics->lineSpacing() * MmPerPixel};
+    return {e.metrics->ascent() * MmPerPixel, e.metrics->height() * MmPerPixel, e.metrics->lineSpacing() * MmPerPixel};
 }
 
 double TextMeasurer::width(const ReportFont& font, const QString& text) {

@@ -18,6 +18,7 @@ class TextMeasurer {
 public:
     struct Metrics {
         double ascent = 0;
+        double height = 0;      // ascent and descent: the box of one line
         double lineSpacing = 0; // distance from one line's baseline to the next
     };
     struct Line {
