@@ -1,0 +1,290 @@
+// Report engine speed and memory: a five-column want list over 10 000 numbers
+// (about 30 pages) laid out and written as PDF, against the floor of a bare
+// QPainter loop drawing the same texts and frames into a QPdfWriter; and the
+// memory a page list of 1 000 pages holds.
+#include "BenchCollection.h"
+#include "CommonPageHeader.h"
+#include "Database.h"
+#include "Dialogs.h"
+#include "PagePainter.h"
+#include "Report.h"
+#include "TableFiles.h"
+#include "TableView.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QTemporaryDir>
+
+#include <malloc.h>
+
+using namespace kvilbro;
+
+namespace {
+
+constexpr int Numbers = 10000;
+
+// Dialogs are never shown here.
+class NoDialogs : public Dialogs {
+public:
+    InputAnswer input(const QString&, const QString&, const QString& d) override { return {d, false}; }
+    bool confirm(const QString&) override { return false; }
+    void message(const QString&) override {}
+    void error(const QString&) override {}
+    void stop(const QString&) override {}
+    bool okCancel(const QString&) override { return false; }
+    QString openFile(const FileDialogOptions&) override { return {}; }
+    QString saveFile(const FileDialogOptions&) override { return {}; }
+    bool printerSetup(QPrinter&) override { return false; }
+    bool print(QPrinter&, PrintDialogOptions&) override { return false; }
+};
+
+struct Setup {
+    Setup() {
+        tablefiles::create(dir.path());
+        bench::fillLarge(dir.path(), 1, Numbers, Numbers, 0);
+        tablefiles::writeCollector(dir.path(), {QStringLiteral("Jens Jensen"), QStringLiteral("Frimærkevej 1"),
+                                                QStringLiteral("8000 Aarhus C"), QString(), QString(),
+                                                QStringLiteral("2026-12-01")});
+        db = std::make_unique<Database>(dir.path());
+        report = std::make_unique<Report>(
+            *db, QStringList{QStringLiteral("National ID"), QStringLiteral("Beskrivelse"), QStringLiteral("Tæller")},
+            dialogs);
+        PageSetup& page = report->pageSetup();
+        page.topMargin = 13.8;
+        page.bottomMargin = 14.3;
+        page.leftMargin = 10.0;
+        page.rightMargin = 9.3;
+        page.columns = 5;
+        page.pageFrame = AllSides;
+        page.title = QStringLiteral("Mancoliste");
+
+        ReportBand columnHeader;
+        columnHeader.kind = ReportBand::Kind::ColumnHeader;
+        columnHeader.name = QStringLiteral("ColumnHeaderBand1");
+        columnHeader.height = 4.1;
+        columnHeader.frame = Side::Bottom | Side::Left | Side::Right;
+        columnHeader.elements = {
+            ReportElement::label(QStringLiteral("NumberCaption"), QStringLiteral("Nr."))
+                .startingAt(1.6, 0)
+                .withFont(9, true),
+            ReportElement::label(QStringLiteral("TypeCaption"), QStringLiteral("type"))
+                .startingAt(10.6, 0)
+                .withFont(9, true),
+            ReportElement::label(QStringLiteral("MarkCaption"), QStringLiteral("O"))
+                .centredOn(35.2, 0)
+                .withFont(9, true),
+        };
+        ReportBand detail;
+        detail.kind = ReportBand::Kind::Detail;
+        detail.name = QStringLiteral("DetailBand1");
+        detail.height = 3.6;
+        detail.frame = Side::Bottom | Side::Left | Side::Right;
+        using View = ReportElement::View;
+        detail.elements = {
+            ReportElement::dataField(QStringLiteral("Number"), View::Numbers, QStringLiteral("Nummer"))
+                .box(0, 8.8, 0, ReportElement::Align::Right)
+                .withFont(9),
+            ReportElement::dataField(QStringLiteral("Type"), View::Numbers, QStringLiteral("Type"))
+                .startingAt(10.6, 0)
+                .withFont(9),
+            ReportElement::dataField(QStringLiteral("Mark"), View::Numbers, QStringLiteral("O"))
+                .box(32.9, 36.9, 0, ReportElement::Align::Center)
+                .withFont(9)
+                .framed(Side::Left),
+        };
+        report->definition().bands = {CommonPageHeader::make(CommonPageHeader::Variant::MarkType), columnHeader,
+                                      detail};
+        report->setCaption(u"Subtitle", QStringLiteral("Stemplede mærker"));
+        report->locateArea(QStringLiteral("Stor"));
+    }
+
+    QTemporaryDir dir;
+    NoDialogs dialogs;
+    std::unique_ptr<Database> db;
+    std::unique_ptr<Report> report;
+};
+
+Setup& setup() {
+    static Setup s;
+    return s;
+}
+
+struct Row {
+    QString number;
+    QString type;
+    QString mark;
+};
+
+QList<Row> readRows(TableView& numbers) {
+    QList<Row> rows;
+    for (numbers.first(); !numbers.eof(); numbers.next())
+        rows.append({numbers.asText(u"Nummer"), numbers.asText(u"Type"), numbers.asText(u"O")});
+    return rows;
+}
+
+// The floor: the same pages drawn by hand with fixed arithmetic, no layout engine.
+void barePdf(const QList<Row>& rows, const QString& path) {
+    QPdfWriter writer(path);
+    writer.setResolution(1200);
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+    const double s = 1200 / 25.4;
+    QPainter p(&writer);
+    QFont plain(QStringLiteral("Arial"));
+    plain.setPointSizeF(9);
+    QFont bold = plain;
+    bold.setBold(true);
+    QFont header(QStringLiteral("Arial"));
+    header.setPointSizeF(10);
+    QFont title = header;
+    title.setPointSizeF(18);
+    const double line = 0.2 * s;
+    auto frame = [&](double x, double y, double w, double h) {
+        p.fillRect(QRectF(x * s, (y + h) * s - line, w * s, line), Qt::black);
+        p.fillRect(QRectF(x * s, y * s, line, h * s), Qt::black);
+        p.fillRect(QRectF((x + w) * s - line, y * s, line, h * s), Qt::black);
+    };
+    const double columnWidth = 190.7 / 5;
+    qsizetype i = 0;
+    int page = 0;
+    while (i < rows.size()) {
+        if (page++ > 0)
+            writer.newPage();
+        p.setFont(header);
+        for (const auto& [text, x, y] : {std::tuple{QStringLiteral("Jens Jensen"), 12.4, 19.4},
+                                         {QStringLiteral("Frimærkevej 1"), 12.3, 23.6},
+                                         {QStringLiteral("8000 Aarhus C"), 12.3, 27.6},
+                                         {QStringLiteral("Stemplede mærker"), 90.0, 27.6},
+                                         {QStringLiteral("Stor"), 187.0, 19.9},
+                                         {QStringLiteral("Side nr. "), 171.4, 23.6},
+                                         {QString::number(page), 193.6, 23.8},
+                                         {QStringLiteral("Dato"), 171.4, 27.9},
+                                         {QStringLiteral("24.12.2026"), 179.7, 27.6}})
+            p.drawText(QPointF(x * s, y * s), text);
+        p.setFont(title);
+        p.drawText(QPointF(90.8 * s, 23.8 * s), QStringLiteral("Mancoliste"));
+        p.fillRect(QRectF(10 * s, 13.8 * s, 190.7 * s, line), Qt::black);
+        frame(10, 13.8, 190.7, 15.8);
+        for (int c = 0; c < 5 && i < rows.size(); ++c) {
+            const double x = 10 + c * columnWidth;
+            double y = 13.8 + 15.8;
+            p.setFont(bold);
+            p.drawText(QPointF((x + 1.6) * s, (y + 3.2) * s), QStringLiteral("Nr."));
+            p.drawText(QPointF((x + 10.6) * s, (y + 3.2) * s), QStringLiteral("type"));
+            p.drawText(QPointF((x + 34.6) * s, (y + 3.2) * s), QStringLiteral("O"));
+            frame(x, y, columnWidth, 4.1);
+            y += 4.1;
+            p.setFont(plain);
+            for (; y + 3.6 <= 297 - 14.3 && i < rows.size(); y += 3.6, ++i) {
+                const Row& r = rows[i];
+                p.drawText(QPointF((x + 8.8 - 1.9 * r.number.size()) * s, (y + 3.0) * s), r.number);
+                if (!r.type.isEmpty())
+                    p.drawText(QPointF((x + 10.6) * s, (y + 3.0) * s), r.type);
+                if (!r.mark.isEmpty())
+                    p.drawText(QPointF((x + 34.3) * s, (y + 3.0) * s), r.mark);
+                p.fillRect(QRectF((x + 32.9) * s, y * s, line, 3.6 * s), Qt::black);
+                frame(x, y, columnWidth, 3.6);
+            }
+        }
+        p.fillRect(QRectF(10 * s, 13.8 * s, 190.7 * s, line), Qt::black);
+        frame(10, 13.8, 190.7, 297 - 14.3 - 13.8);
+    }
+}
+
+// Engine (layout and PDF) and floor timed side by side in every iteration.
+void BM_LayoutAndPdfAgainstBarePainter(benchmark::State& state) {
+    Setup& s = setup();
+    QTemporaryDir out;
+    const QList<Row> rows = readRows(s.report->numberView());
+    double engineSeconds = 0;
+    double floorSeconds = 0;
+    int pages = 0;
+    for (auto _ : state) {
+        QElapsedTimer t;
+        t.start();
+        const PageList list = s.report->produce();
+        PagePainter::writePdf(list, out.filePath(QStringLiteral("engine.pdf")));
+        const double engine = t.nsecsElapsed() / 1e9;
+        pages = list.count();
+        t.restart();
+        barePdf(rows, out.filePath(QStringLiteral("floor.pdf")));
+        const double floor = t.nsecsElapsed() / 1e9;
+        engineSeconds += engine;
+        floorSeconds += floor;
+        state.SetIterationTime(engine);
+    }
+    state.counters["pages"] = pages;
+    state.counters["engine_ms"] = benchmark::Counter(engineSeconds * 1000, benchmark::Counter::kAvgIterations);
+    state.counters["floor_ms"] = benchmark::Counter(floorSeconds * 1000, benchmark::Counter::kAvgIterations);
+    state.counters["ratio"] = engineSeconds / floorSeconds;
+    if (engineSeconds > 2 * floorSeconds)
+        state.SkipWithError("laying out and rendering took more than twice the bare painter loop");
+}
+BENCHMARK(BM_LayoutAndPdfAgainstBarePainter)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Layout alone, for reference.
+void BM_LayoutOnly(benchmark::State& state) {
+    Setup& s = setup();
+    int pages = 0;
+    for (auto _ : state)
+        pages = s.report->produce().count();
+    state.counters["pages"] = pages;
+}
+BENCHMARK(BM_LayoutOnly)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Rendering a laid-out page list alone, for reference.
+void BM_PdfOnly(benchmark::State& state) {
+    Setup& s = setup();
+    QTemporaryDir out;
+    const PageList list = s.report->produce();
+    for (auto _ : state)
+        PagePainter::writePdf(list, out.filePath(QStringLiteral("engine.pdf")));
+    state.counters["pages"] = list.count();
+}
+BENCHMARK(BM_PdfOnly)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+size_t heapInUse() {
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
+
+// A page list of 1 000 pages from repeated runs, each page its own data.
+void BM_PageListMemory1000Pages(benchmark::State& state) {
+    Setup& s = setup();
+    double megabytes = 0;
+    for (auto _ : state) {
+        malloc_trim(0);
+        const size_t before = heapInUse();
+        PageList list;
+        while (list.count() < 1000) {
+            const PageList run = s.report->produce();
+            for (const PagePtr& page : run.pages()) {
+                if (list.count() < 1000)
+                    list.append(page);
+            }
+        }
+        megabytes = double(heapInUse() - before) / (1024 * 1024);
+        benchmark::DoNotOptimize(list);
+    }
+    state.counters["pages"] = 1000;
+    state.counters["heap_MB"] = megabytes;
+    if (megabytes > 200)
+        state.SkipWithError("a page list of 1 000 pages holds more than 200 MB");
+}
+BENCHMARK(BM_PageListMemory1000Pages)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::Danish, QLocale::Denmark));
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,336 @@
+#include "Report.h"
+
+#include "Database.h"
+#include "Dialogs.h"
+#include "Error.h"
+#include "ErrorGuard.h"
+#include "PagePainter.h"
+#include "PreviewWindow.h"
+#include "PrintProgress.h"
+#include "Progress.h"
+#include "TableView.h"
+
+#include <QEventLoop>
+#include <QPainter>
+#include <QPrinter>
+#include <QThread>
+#include <QTimer>
+
+#include <atomic>
+#include <exception>
+
+namespace kvilbro {
+
+namespace {
+
+const QStringList LinkFields{QStringLiteral("Land"), QStringLiteral("Stamoplysning")};
+const QStringList AreaKey{QStringLiteral("National ID"), QStringLiteral("Beskrivelse")};
+
+// Marks a report busy for one run; a second run meanwhile is refused.
+class RunFlag {
+public:
+    explicit RunFlag(bool& flag) : flag_(flag) { flag_ = true; }
+    ~RunFlag() { flag_ = false; }
+    RunFlag(const RunFlag&) = delete;
+    RunFlag& operator=(const RunFlag&) = delete;
+
+private:
+    bool& flag_;
+};
+
+QString messageOf(const std::exception_ptr& error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const Error& e) {
+        return e.message();
+    } catch (const std::bad_alloc&) {
+        return QStringLiteral("Out of memory");
+    } catch (const std::exception& e) {
+        return QString::fromUtf8(e.what());
+    }
+    return QString();
+}
+
+} // namespace
+
+Report::Report(Database& db, const QStringList& areaOrder, Dialogs& dialogs, QObject* parent)
+    : QObject(parent), dialogs_(dialogs), areas_(std::make_unique<TableView>(db, TableId::Areas, areaOrder)),
+      numbers_(std::make_unique<TableView>(db, TableId::Numbers, LinkFields)),
+      collector_(std::make_unique<TableView>(db, TableId::Collector)) {
+    numbers_->setMaster(areas_.get(), LinkFields, AreaKey);
+    areas_->open();
+    numbers_->open();
+    collector_->open();
+    collector_->first();
+}
+
+Report::~Report() = default;
+
+ReportElement& Report::element(QStringView name) {
+    ReportElement* e = definition_.element(name);
+    if (!e)
+        throw Error(QStringLiteral("Rapporten har intet element ved navn %1.").arg(name.toString()));
+    return *e;
+}
+
+void Report::setCaption(QStringView label, const QString& caption) {
+    element(label).caption = caption;
+}
+
+void Report::setDataField(QStringView name, const QString& field) {
+    ReportElement& e = element(name);
+    const TableView* views[] = {areas_.get(), numbers_.get(), collector_.get()};
+    views[int(e.view)]->fieldIndex(field); // throws for a field the table does not have
+    e.field = field;
+}
+
+bool Report::locateArea(const QString& description) {
+    areas_->first();
+    return areas_->locate({QStringLiteral("Beskrivelse")}, {description}, true);
+}
+
+void Report::setBandBeforePrint(const QString& band, BandHook hook) {
+    hookedBand_ = band;
+    bandHook_ = std::move(hook);
+}
+
+PageBuilder::Source Report::source() {
+    PageBuilder::Source s;
+    s.definition = &definition_;
+    s.views = {areas_.get(), numbers_.get(), collector_.get()};
+    s.reportHook = reportHook_;
+    s.hookedBand = hookedBand_;
+    s.bandHook = bandHook_;
+    s.today = today_;
+    return s;
+}
+
+PageList Report::emptyPages() const {
+    PageList pages;
+    pages.setPaperSize(definition_.page.paperSize());
+    pages.setTitle(definition_.page.title);
+    return pages;
+}
+
+int Report::rowsPerStep() const {
+    // Small enough that the window answers between steps, large enough to keep pace.
+    return 50;
+}
+
+PageList Report::produce() {
+    PageList pages = emptyPages();
+    if (running_)
+        return pages;
+    RunFlag flag(running_);
+    PageBuilder builder(source(), [&](PagePtr page) { pages.append(std::move(page)); });
+    if (builder.begin()) {
+        while (!builder.step(1000)) {
+        }
+    }
+    return pages;
+}
+
+void Report::preview() {
+    if (running_)
+        return;
+    if (window_) {
+        // The preview of this report is open already: bring it forward instead of a second run.
+        window_->raise();
+        window_->activateWindow();
+        return;
+    }
+    RunFlag flag(running_);
+    auto pages = std::make_shared<PageList>(emptyPages());
+    PageBuilder builder(source(), [&](PagePtr page) { pages->append(std::move(page)); });
+    try {
+        if (!builder.begin())
+            return;
+    } catch (...) {
+        ErrorGuard::report(messageOf(std::current_exception()));
+        return;
+    }
+
+    PreviewWindow window(*this, pages, dialogs_.parentWidget());
+    window_ = &window;
+    QEventLoop loop;
+    connect(&window, &PreviewWindow::closed, &loop, &QEventLoop::quit);
+    QTimer steps;
+    steps.setInterval(0);
+    connect(&steps, &QTimer::timeout, &window, [&] {
+        try {
+            const bool done = builder.step(rowsPerStep());
+            window.pagesChanged();
+            if (done) {
+                steps.stop();
+                running_ = false;
+                window.setProducing(false);
+            }
+        } catch (...) {
+            steps.stop();
+            running_ = false;
+            ErrorGuard::report(messageOf(std::current_exception()));
+            window.close();
+        }
+    });
+    window.setProducing(!builder.isComplete());
+    window.pagesChanged();
+    window.showMaximized();
+    if (!builder.isComplete())
+        steps.start();
+    else
+        running_ = false;
+    if (window.isVisible())
+        loop.exec();
+    steps.stop();
+    window_ = nullptr;
+}
+
+void Report::previewModal() {
+    if (running_ || window_)
+        return;
+    RunFlag flag(running_);
+    auto pages = std::make_shared<PageList>(emptyPages());
+    PreviewWindow window(*this, pages, dialogs_.parentWidget());
+    window_ = &window;
+    window.setWindowModality(Qt::ApplicationModal);
+    window.setProducing(true);
+
+    std::atomic<bool> stop = false;
+    std::exception_ptr error;
+    bool cancelled = false;
+    QThread* worker = QThread::create([&] {
+        try {
+            PageBuilder builder(source(), [&](PagePtr page) {
+                pages->append(std::move(page));
+                QMetaObject::invokeMethod(&window, &PreviewWindow::pagesChanged, Qt::QueuedConnection);
+            });
+            if (!builder.begin()) {
+                cancelled = true;
+                return;
+            }
+            while (!stop.load() && !builder.step(rowsPerStep())) {
+            }
+        } catch (...) {
+            error = std::current_exception();
+        }
+    });
+    QEventLoop loop;
+    connect(&window, &PreviewWindow::closed, &loop, &QEventLoop::quit);
+    connect(worker, &QThread::finished, &window, [&] {
+        running_ = false;
+        window.setProducing(false);
+        window.pagesChanged();
+        if (error) {
+            ErrorGuard::report(messageOf(error));
+            window.close();
+        } else if (cancelled) {
+            window.close();
+        }
+    });
+    window.showMaximized();
+    worker->start();
+    loop.exec();
+    stop = true;
+    worker->wait();
+    delete worker;
+    window_ = nullptr;
+}
+
+QPrinter& Report::printer() {
+    if (!printer_) {
+        const PageSetup& setup = definition_.page;
+        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer_->setPageSize(QPageSize(QSizeF(setup.paperWidth, setup.paperHeight), QPageSize::Millimeter));
+        printer_->setPageOrientation(setup.orientation == PageSetup::Orientation::Portrait ? QPageLayout::Portrait
+                                                                                           : QPageLayout::Landscape);
+        printer_->setPaperSource(setup.paperSource == PageSetup::PaperSource::Cassette ? QPrinter::Cassette
+                                                                                       : QPrinter::Upper);
+        printer_->setCopyCount(std::max(1, setup.copies));
+        printer_->setFullPage(true);
+    }
+    return *printer_;
+}
+
+bool Report::printerSetup(int pageCount) {
+    QPrinter& p = printer();
+    PrintDialogOptions options;
+    options.pageRange = true;
+    options.firstPage = definition_.page.firstPage;
+    options.lastPage = definition_.page.lastPage;
+    options.maxPage = std::max({pageCount, options.firstPage, options.lastPage, 1});
+    if (!dialogs_.print(p, options))
+        return false;
+    definition_.page.firstPage = options.firstPage;
+    definition_.page.lastPage = options.lastPage;
+    applyPrinterToSetup();
+    return true;
+}
+
+void Report::applyPrinterToSetup() {
+    PageSetup& setup = definition_.page;
+    setup.copies = printer_->copyCount();
+    setup.orientation = printer_->pageLayout().orientation() == QPageLayout::Landscape
+                            ? PageSetup::Orientation::Landscape
+                            : PageSetup::Orientation::Portrait;
+    setup.paperSource = printer_->paperSource() == QPrinter::Cassette ? PageSetup::PaperSource::Cassette
+                                                                      : PageSetup::PaperSource::FirstTray;
+}
+
+bool Report::print() {
+    if (running_)
+        return false;
+    std::unique_ptr<PrintProgress> own;
+    Progress* progress = printProgress_;
+    if (!progress) {
+        own = std::make_unique<PrintProgress>(window_ ? static_cast<QWidget*>(window_) : dialogs_.parentWidget());
+        progress = own.get();
+    }
+    return ErrorGuard::guarded([&] { printTo(printer(), *progress); });
+}
+
+void Report::printTo(QPrinter& target, Progress& progress, PageList* produced) {
+    if (running_)
+        return;
+    RunFlag flag(running_);
+    target.setDocName(definition_.page.title);
+    target.setFullPage(true);
+    if (produced) {
+        produced->setPaperSize(definition_.page.paperSize());
+        produced->setTitle(definition_.page.title);
+    }
+    ProgressScope scope(progress, QStringLiteral("Udskriver"));
+    QPainter painter;
+    int sent = 0;
+    PageBuilder builder(source(), [&](PagePtr page) {
+        if (produced)
+            produced->append(page);
+        if (!definition_.page.inPrintRange(page->number))
+            return; // produced for the page numbers, not printed
+        if (sent == 0) {
+            if (!painter.begin(&target))
+                throw Error(QStringLiteral("Udskriften kan ikke startes på printeren %1.").arg(target.printerName()),
+                            Error::Kind::File);
+        } else if (!target.newPage()) {
+            throw Error(QStringLiteral("Udskriften blev afbrudt af printeren."), Error::Kind::File);
+        }
+        progress.show(QStringLiteral("Udskriver side %1").arg(page->number));
+        PagePainter::paint(painter, *page, target.resolution() / 25.4);
+        ++sent;
+    });
+    try {
+        if (builder.begin()) {
+            while (!builder.step(rowsPerStep())) {
+            }
+        }
+    } catch (...) {
+        if (painter.isActive()) {
+            target.abort();
+            painter.end();
+        }
+        throw;
+    }
+    if (painter.isActive())
+        painter.end();
+}
+
+} // namespace kvilbro

@@ -1,0 +1,109 @@
+#pragma once
+
+#include "PageBuilder.h"
+#include "PageList.h"
+#include "PreviewWindow.h"
+#include "ReportDefinition.h"
+
+#include <QDate>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+
+#include <memory>
+
+class QPrinter;
+
+namespace kvilbro {
+
+class Database;
+class Dialogs;
+class Progress;
+class TableView;
+
+// A report object: its definition as data, at most two hooks, its own three
+// table views (areas in the order it names, the area's numbers as the data
+// set, the collector row), and the printer settings chosen in its preview,
+// which stay with it for the program's life.
+class Report : public QObject {
+    Q_OBJECT
+
+public:
+    using ReportHook = PageBuilder::ReportHook;
+    using BandHook = PageBuilder::BandHook;
+
+    // Opens the three views on `db`. Throws Error when a table cannot serve them.
+    Report(Database& db, const QStringList& areaOrder, Dialogs& dialogs, QObject* parent = nullptr);
+    ~Report() override;
+
+    ReportDefinition& definition() { return definition_; }
+    PageSetup& pageSetup() { return definition_.page; }
+    TableView& areaView() { return *areas_; }
+    TableView& numberView() { return *numbers_; }
+    TableView& collectorView() { return *collector_; }
+
+    // The element of that name in any band; throws Error when there is none.
+    ReportElement& element(QStringView name);
+    void setCaption(QStringView label, const QString& caption);
+    // Binds a data field element to another field of its view; throws Error for an unknown field.
+    void setDataField(QStringView element, const QString& field);
+    // Moves the area view to its first row, then to the first area whose
+    // Beskrivelse begins with `description` (case-sensitive). False when none does.
+    bool locateArea(const QString& description);
+
+    // Runs at the start of every run; returning false cancels it.
+    void setBeforePrint(ReportHook hook) { reportHook_ = std::move(hook); }
+    // Runs each time the named band is about to be placed; may clear the print flag.
+    void setBandBeforePrint(const QString& band, BandHook hook);
+    // The date that date elements print; an invalid date means the day of the run.
+    void setToday(const QDate& date) { today_ = date; }
+
+    bool isRunning() const { return running_; }
+    // Lays a whole run out at once. Empty when the report hook cancels or a run
+    // is already producing pages. Errors from hooks and tables propagate.
+    PageList produce();
+
+    // Opens the preview window, produces the pages into it in steps from the
+    // event loop and returns when the window has been closed.
+    void preview();
+    // Opens the preview window modally and produces the pages on a worker thread meanwhile.
+    void previewModal();
+    // The preview window while it is open.
+    PreviewWindow* previewWindow() const { return window_; }
+
+    // The printer of this report, with the choices made in its printer setup.
+    QPrinter& printer();
+    // The printer setup of the preview: printer, copies, orientation, page range, paper source.
+    bool printerSetup(int pageCount);
+    // Runs the report again and sends the pages inside the print range to the
+    // printer. Errors go to the general error handler; false when nothing was printed.
+    bool print();
+    // The same, to any printer, throwing errors. `produced` receives every page of the run.
+    void printTo(QPrinter& printer, Progress& progress, PageList* produced = nullptr);
+    // Where printing reports its pages; a small window of its own unless set.
+    void setPrintProgress(Progress* progress) { printProgress_ = progress; }
+
+    Dialogs& dialogs() const { return dialogs_; }
+
+private:
+    PageBuilder::Source source();
+    PageList emptyPages() const;
+    void applyPrinterToSetup();
+    int rowsPerStep() const;
+
+    Dialogs& dialogs_;
+    ReportDefinition definition_;
+    std::unique_ptr<TableView> areas_;
+    std::unique_ptr<TableView> numbers_;
+    std::unique_ptr<TableView> collector_;
+    ReportHook reportHook_;
+    QString hookedBand_;
+    BandHook bandHook_;
+    QDate today_;
+    bool running_ = false;
+    QPointer<PreviewWindow> window_;
+    std::unique_ptr<QPrinter> printer_;
+    Progress* printProgress_ = nullptr;
+};
+
+} // namespace kvilbro
