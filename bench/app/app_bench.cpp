@@ -12,6 +12,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <QAction>
 #include <QDir>
 #include <QHeaderView>
 #include <QRandomGenerator>
@@ -90,8 +91,74 @@ void BM_ScreenOfNumbersAfterJump(benchmark::State& state)
     QDir::setCurrent(before);
 }
 
+// A collection whose first area holds 10 000 numbers, for the long commands.
+QString tenThousand(QTemporaryDir& dir)
+{
+    tablefiles::create(dir.path());
+    bench::fillLarge(dir.path(), 3, 12000, 10000, 0);
+    return dir.path();
+}
+
+// "&Numre" with 10 000 on that area, in the real main window: grid, gauge and all.
+void BM_AddNumbersInMainWindow(benchmark::State& state)
+{
+    const QString before = QDir::currentPath();
+    for (auto _ : state) {
+        state.PauseTiming();
+        QTemporaryDir dir;
+        QDir::setCurrent(tenThousand(dir));
+        bench::BenchDialogs dialogs;
+        ErrorGuard::setDialogs(&dialogs);
+        auto program = std::make_unique<Program>(dialogs);
+        program->start();
+        TForm2& w = *program->mainWindow();
+        if (!QTest::qWaitForWindowExposed(&w))
+            state.SkipWithError("not shown");
+        dialogs.answerInput(QStringLiteral("10000"));
+        state.ResumeTiming();
+        w.menuAction(QStringLiteral("Numre1Click"))->trigger();
+        state.PauseTiming();
+        if (w.Table2->recordCount() != 20000 || !dialogs.shownMessages.isEmpty())
+            state.SkipWithError("wrong result");
+        program.reset();
+        ErrorGuard::setDialogs(nullptr);
+        QDir::setCurrent(before);
+        state.ResumeTiming();
+    }
+}
+
+// "&Slet samleområde" on the area of 10 000 numbers, in the real main window.
+void BM_DeleteAreaInMainWindow(benchmark::State& state)
+{
+    const QString before = QDir::currentPath();
+    for (auto _ : state) {
+        state.PauseTiming();
+        QTemporaryDir dir;
+        QDir::setCurrent(tenThousand(dir));
+        bench::BenchDialogs dialogs;
+        ErrorGuard::setDialogs(&dialogs);
+        auto program = std::make_unique<Program>(dialogs);
+        program->start();
+        TForm2& w = *program->mainWindow();
+        if (!QTest::qWaitForWindowExposed(&w))
+            state.SkipWithError("not shown");
+        dialogs.answerInput(QStringLiteral("SLET"));
+        state.ResumeTiming();
+        w.menuAction(QStringLiteral("Sletsamleomrde1Click"))->trigger();
+        state.PauseTiming();
+        if (w.Table1->recordCount() != 2 || !dialogs.shownMessages.isEmpty())
+            state.SkipWithError("wrong result");
+        program.reset();
+        ErrorGuard::setDialogs(nullptr);
+        QDir::setCurrent(before);
+        state.ResumeTiming();
+    }
+}
+
 } // namespace
 
+BENCHMARK(BM_AddNumbersInMainWindow)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_DeleteAreaInMainWindow)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_StartUpToWindowShown)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_ScreenOfNumbersAfterJump)->Unit(benchmark::kMicrosecond);
 

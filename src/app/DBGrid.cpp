@@ -9,12 +9,26 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QTimer>
 
 namespace kvilbro {
 
 namespace {
+
 constexpr int RowHeight = 17;
 constexpr int IndicatorWidth = 12;
+
+// The row indicator column. Its size never depends on its contents, so it
+// answers at once instead of measuring rows each time rows come and go.
+class IndicatorHeader : public QHeaderView {
+public:
+    explicit IndicatorHeader(QWidget* parent) : QHeaderView(Qt::Vertical, parent) {}
+    QSize sizeHint() const override { return QSize(IndicatorWidth, RowHeight); }
+
+protected:
+    QSize sectionSizeFromContents(int) const override { return QSize(IndicatorWidth, RowHeight); }
+};
+
 } // namespace
 
 DBGrid::DBGrid(TableView& view, Dialogs& dialogs, QList<GridColumn> columns, bool editable, QWidget* parent)
@@ -33,6 +47,7 @@ DBGrid::DBGrid(TableView& view, Dialogs& dialogs, QList<GridColumn> columns, boo
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
 
+    setVerticalHeader(new IndicatorHeader(this));
     QHeaderView* rows = verticalHeader();
     rows->setSectionResizeMode(QHeaderView::Fixed);
     rows->setDefaultSectionSize(RowHeight);
@@ -56,17 +71,27 @@ DBGrid::DBGrid(TableView& view, Dialogs& dialogs, QList<GridColumn> columns, boo
 
 void DBGrid::followView()
 {
-    if (syncing_)
+    if (syncing_ || model_->isSuspended())
         return;
     syncing_ = true;
     const int row = std::max(0, view().currentRow());
     const int column = currentIndex().isValid() ? currentIndex().column() : column_;
     const QModelIndex target = model_->index(row, column);
     if (target.isValid() && target != currentIndex()) {
+        // Scrolling waits for the event loop: a long command that stores many
+        // rows scrolls the grid once per repaint, not once per row.
+        const bool scrolls = hasAutoScroll();
+        setAutoScroll(false);
         selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect);
-        scrollTo(target);
-    } else if (target.isValid()) {
-        scrollTo(target);
+        setAutoScroll(scrolls);
+    }
+    if (target.isValid() && !scrollPending_) {
+        scrollPending_ = true;
+        QTimer::singleShot(0, this, [this] {
+            scrollPending_ = false;
+            if (currentIndex().isValid())
+                scrollTo(currentIndex());
+        });
     }
     syncing_ = false;
 }
@@ -76,7 +101,7 @@ void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previ
     QTableView::currentChanged(current, previous);
     if (current.isValid())
         column_ = current.column();
-    if (syncing_ || !current.isValid())
+    if (syncing_ || !current.isValid() || model_->isChanging() || model_->isSuspended())
         return;
     if (current.row() != view().currentRow() && view().rowCount() > 0) {
         syncing_ = true;

@@ -57,6 +57,7 @@ private:
     bool syncing_ = false;
     int column_ = 0; // the column the collector is in, kept across reloads
     bool commitFailed_ = false;
+    bool scrollPending_ = false;
     const QEvent* lastTriggerEvent_ = nullptr;
 };
 

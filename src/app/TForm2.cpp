@@ -73,6 +73,18 @@ TForm2::TForm2(Database& db, Dialogs& dialogs, QWidget* parent) : QMainWindow(pa
 
     buildPanels();
     progress_ = std::make_unique<LabelGaugeProgress>(this, Label2, Gauge1);
+    // While a long command runs, only the status text and the gauge change on
+    // screen; the grids catch up when it ends.
+    progress_->setBusyHandler([this](bool busy) {
+        for (DBGrid* grid : {DBGrid1, DBGrid2}) {
+            if (busy) {
+                grid->tableModel()->suspend();
+            } else {
+                grid->tableModel()->resume();
+                grid->followView();
+            }
+        }
+    });
     commands_ = std::make_unique<CollectionCommands>(*Table1, *Table2, dialogs_, *progress_,
                                                      [this] { DBGrid2->setFocus(Qt::OtherFocusReason); });
     buildMenus();

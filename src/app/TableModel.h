@@ -36,10 +36,24 @@ public:
     // start typing into an area without numbers.
     void setEditable(bool editable);
     bool isEditable() const { return editable_; }
+    // True while the rows change: a grid's current cell then moves with the
+    // rows, and must not move the view in turn.
+    bool isChanging() const { return changing_; }
+    // While suspended the model ignores its view, whose rows may change many
+    // times over; resuming reads everything anew. For long commands.
+    void suspend();
+    void resume();
+    bool isSuspended() const { return suspended_; }
 
 private:
     void viewReset();
     void viewRowChanged(int row);
+    void viewAboutToInsert(int row);
+    void viewRowInserted(int row);
+    void viewAboutToRemove(int row);
+    void viewRowRemoved(int row);
+    void viewAboutToMove(int from, int to);
+    void viewRowMoved(int from, int to);
     void viewMoved();
     int shownRows() const;
 
@@ -48,6 +62,11 @@ private:
     QList<int> fields_;
     bool editable_ = false;
     int rows_ = 0;
+    // Set between an announcement and its change when the grid's row count
+    // stays (the empty row of an empty area becomes a new row, or back).
+    bool inPlace_ = false;
+    bool changing_ = false;
+    bool suspended_ = false;
     int indicatorRow_ = -1;
 };
 

@@ -266,6 +266,7 @@ void TableView::syncIfStale()
 
 void TableView::reloadKeeping(qint64 rowId, int fallback)
 {
+    emit aboutToReset();
     loadKeyset();
     const int found = indexOfRowId(rowId);
     const int n = recordCount();
@@ -360,6 +361,7 @@ void TableView::followMaster()
     if (same)
         return;
     // The master's move finished our pending row before it moved.
+    emit aboutToReset();
     state_ = State::Browse;
     buffer_.clear();
     modified_ = false;
@@ -605,11 +607,12 @@ void TableView::beginInsert(int row)
             buffer_[linkFields_[i]] = sameValue(v, QVariant()) ? QVariant() : v;
         }
     }
+    emit aboutToInsertRow(row);
     state_ = State::Insert;
     modified_ = false;
     insertRow_ = row;
     eof_ = bof_ = false;
-    emit rowsReset();
+    emit rowInserted(row);
     afterMove();
 }
 
@@ -685,7 +688,7 @@ int TableView::insertPosition(const Row& row, qint64 rowId) const
     return lo;
 }
 
-void TableView::placeStored(const Row& stored, qint64 rowId, int removedIndex, int fallback)
+int TableView::placeStored(const Row& stored, qint64 rowId, int removedIndex, int fallback)
 {
     const int keyCount = int(keyFields_.size());
     if (removedIndex >= 0) {
@@ -699,12 +702,13 @@ void TableView::placeStored(const Row& stored, qint64 rowId, int removedIndex, i
             keys_.insert(qsizetype(pos) * keyCount + k, SortValue::from(stored.value(keyFields_[k])));
         current_ = pos;
         cache_.insert(rowId, stored);
-    } else {
-        // Stored outside this view's range: it leaves the view.
-        cache_.remove(rowId);
-        const int n = recordCount();
-        current_ = n == 0 ? -1 : qBound(0, fallback, n - 1);
+        return pos;
     }
+    // Stored outside this view's range: it leaves the view.
+    cache_.remove(rowId);
+    const int n = recordCount();
+    current_ = n == 0 ? -1 : qBound(0, fallback, n - 1);
+    return -1;
 }
 
 void TableView::post()
@@ -748,17 +752,35 @@ void TableView::post()
     Row stored = buffer_;
     stored[def_.rowIdField] = rowId;
     const State was = state_;
+    const int from = was == State::Edit ? current_ : insertRow_;
+    // Where the stored row will stand, told before anything changes.
+    int to = -1;
+    if (upToDate) {
+        if (inRange(stored)) {
+            to = insertPosition(stored, rowId);
+            if (was == State::Edit && to > from)
+                --to; // the row's old entry goes from before its new place
+            emit aboutToMoveRow(from, to);
+        } else {
+            emit aboutToRemoveRow(from);
+        }
+    }
     state_ = State::Browse;
     buffer_.clear();
     modified_ = false;
     if (upToDate) {
-        placeStored(stored, rowId, was == State::Edit ? current_ : -1, was == State::Edit ? current_ : insertRow_);
+        placeStored(stored, rowId, was == State::Edit ? current_ : -1, from);
         seen_ = db_.changeCount(def_.id);
+        if (to < 0) {
+            emit rowRemoved(from);
+        } else {
+            emit rowMoved(from, to);
+            emit rowChanged(to);
+        }
     } else {
-        reloadKeeping(rowId, was == State::Edit ? current_ : insertRow_);
+        reloadKeeping(rowId, from);
     }
     eof_ = bof_ = rowIds_.isEmpty();
-    emit rowsReset();
     afterMove();
 }
 
@@ -769,6 +791,8 @@ void TableView::cancel()
     for (TableView* detail : std::as_const(details_))
         detail->finishPending();
     const State was = state_;
+    if (was == State::Insert)
+        emit aboutToRemoveRow(insertRow_);
     state_ = State::Browse;
     buffer_.clear();
     modified_ = false;
@@ -777,7 +801,7 @@ void TableView::cancel()
         const int n = recordCount();
         current_ = found >= 0 ? found : (n == 0 ? -1 : qBound(0, insertRow_, n - 1));
         eof_ = bof_ = n == 0;
-        emit rowsReset();
+        emit rowRemoved(insertRow_);
     } else {
         emit rowChanged(current_);
     }
@@ -806,25 +830,30 @@ void TableView::remove()
         stmt.run();
     }
     db_.noteChange(def_.id);
+    const int removed = current_;
+    if (upToDate)
+        emit aboutToRemoveRow(removed);
     state_ = State::Browse;
     buffer_.clear();
     modified_ = false;
     cache_.remove(rowId);
     if (upToDate) {
         const int keyCount = int(keyFields_.size());
-        rowIds_.removeAt(current_);
-        keys_.remove(qsizetype(current_) * keyCount, keyCount);
+        rowIds_.removeAt(removed);
+        keys_.remove(qsizetype(removed) * keyCount, keyCount);
         seen_ = db_.changeCount(def_.id);
         const int n = recordCount();
-        current_ = n == 0 ? -1 : std::min(current_, n - 1);
+        current_ = n == 0 ? -1 : std::min(removed, n - 1);
+        emit rowRemoved(removed);
     } else {
         const int at = current_;
+        emit aboutToReset();
         loadKeyset();
         const int n = recordCount();
         current_ = n == 0 ? -1 : std::min(at, n - 1);
+        emit rowsReset();
     }
     eof_ = bof_ = rowIds_.isEmpty();
-    emit rowsReset();
     afterMove();
 }
 

@@ -97,10 +97,21 @@ public:
     bool locate(const QStringList& fields, const QStringList& values, bool prefix);
 
 signals:
-    // The set or order of rows changed: a grid reads everything anew.
+    // The set or order of rows changed: a grid reads everything anew
+    // (announced by aboutToReset).
     void rowsReset();
     // The contents of one grid row changed.
     void rowChanged(int row);
+    // A grid row came, went, or moved to another place (a stored row finding
+    // its place in the order); the other rows shift accordingly. Each comes
+    // with an announcement just before the change, as item models need.
+    void aboutToInsertRow(int row);
+    void rowInserted(int row);
+    void aboutToRemoveRow(int row);
+    void rowRemoved(int row);
+    void aboutToMoveRow(int from, int to);
+    void rowMoved(int from, int to);
+    void aboutToReset();
     // The current row, the state or the end flags changed.
     void positionChanged();
 
@@ -132,7 +143,8 @@ private:
     void requirePending(int field) const;
     bool inRange(const Row& row) const;
     int insertPosition(const Row& row, qint64 rowId) const;
-    void placeStored(const Row& stored, qint64 rowId, int removedIndex, int fallback);
+    // Returns the stored row's new index, or -1 when it left the view's range.
+    int placeStored(const Row& stored, qint64 rowId, int removedIndex, int fallback);
     int indexOfRowId(qint64 rowId) const;
     void bindRange(Statement& stmt) const;
     QString rangeCondition() const;

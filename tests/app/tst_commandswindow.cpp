@@ -33,7 +33,7 @@ private slots:
         int gaugeShown = 0;
         w.setPictureRefresh({});
         f.dialogs.answerInput("3");
-        QObject::connect(w.Table2, &TableView::rowsReset, w.Table2, [&] { gaugeShown += w.Gauge1->isVisible(); });
+        QObject::connect(w.Table2, &TableView::rowInserted, w.Table2, [&] { gaugeShown += w.Gauge1->isVisible(); });
         choose(w, "Numre1Click");
         QVERIFY(gaugeShown > 0);
         QVERIFY(w.Gauge1->isHidden() && w.Label2->isHidden());

@@ -14,6 +14,8 @@ LabelGaugeProgress::LabelGaugeProgress(QWidget* window, QLabel* label, Gauge* ga
 
 void LabelGaugeProgress::show(const QString& text)
 {
+    if (busy_)
+        busy_(true);
     label_->setText(text);
     label_->adjustSize();
     label_->show();
@@ -38,6 +40,8 @@ void LabelGaugeProgress::hide()
 {
     gauge_->hide();
     label_->hide();
+    if (busy_)
+        busy_(false);
 }
 
 } // namespace kvilbro

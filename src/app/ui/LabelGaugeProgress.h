@@ -2,6 +2,8 @@
 
 #include "Progress.h"
 
+#include <functional>
+
 class QLabel;
 class QWidget;
 
@@ -15,6 +17,9 @@ class Gauge;
 class LabelGaugeProgress : public Progress {
 public:
     LabelGaugeProgress(QWidget* window, QLabel* label, Gauge* gauge);
+    // Told true when a long command starts showing progress, false when it ends;
+    // the window can keep the rest of itself still meanwhile.
+    void setBusyHandler(std::function<void(bool)> handler) { busy_ = std::move(handler); }
 
     void show(const QString& text) override;
     void setRange(int minimum, int maximum) override;
@@ -25,6 +30,7 @@ private:
     QWidget* window_;
     QLabel* label_;
     Gauge* gauge_;
+    std::function<void(bool)> busy_;
 };
 
 } // namespace kvilbro
