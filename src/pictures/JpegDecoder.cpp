@@ -3,6 +3,7 @@
 #include "Error.h"
 #include "PictureLimits.h"
 
+#include <QColorSpace>
 #include <QIODevice>
 
 #include <csetjmp>
@@ -261,7 +262,7 @@ struct JobDeleter {
 
 } // namespace
 
-QImage decodeJpeg(QIODevice& device, const QString& fileName, qint64 maxDecodedBytes)
+QImage decodeJpeg(QIODevice& device, const QString& fileName, qint64 maxDecodedBytes, QImage recycled)
 {
     std::unique_ptr<Job, JobDeleter> job(new Job());
     jpeg_decompress_struct& cinfo = job->cinfo;
@@ -285,7 +286,20 @@ QImage decodeJpeg(QIODevice& device, const QString& fileName, qint64 maxDecodedB
         fail(*job);
     checkDecodedSize(cinfo.output_width, cinfo.output_height, maxDecodedBytes, fileName);
 
-    QImage image(int(cinfo.output_width), int(cinfo.output_height), QImage::Format_RGB32);
+    const QSize size(int(cinfo.output_width), int(cinfo.output_height));
+    QImage image;
+    if (recycled.size() == size && recycled.format() == QImage::Format_RGB32 && recycled.isDetached()) {
+        image = std::move(recycled);
+        // Only the pixels are reused; nothing of what described the old picture.
+        const QImage fresh(1, 1, QImage::Format_RGB32);
+        image.setDotsPerMeterX(fresh.dotsPerMeterX());
+        image.setDotsPerMeterY(fresh.dotsPerMeterY());
+        image.setDevicePixelRatio(1);
+        image.setColorSpace(QColorSpace());
+    } else {
+        recycled = QImage(); // given back before the new one is taken
+        image = QImage(size, QImage::Format_RGB32);
+    }
     if (image.isNull())
         throw Error(QStringLiteral("Not enough memory to show the picture"), Error::Kind::Picture);
     if (!decodeRows(job.get(), image.bits(), image.bytesPerLine())) {

@@ -15,6 +15,11 @@ namespace kvilbro {
 // of data segment". A picture above `maxDecodedBytes` is refused before it
 // is allocated.
 // Throws Error (kind Picture). `fileName` only goes into messages.
-QImage decodeJpeg(QIODevice& device, const QString& fileName, qint64 maxDecodedBytes);
+//
+// `recycled` may hand over a picture that is no longer wanted: when it has
+// the new picture's size, is RGB32 and is not shared, it is decoded into
+// instead of allocating anew. Fresh memory of a large picture costs more to
+// fault in than to decode into.
+QImage decodeJpeg(QIODevice& device, const QString& fileName, qint64 maxDecodedBytes, QImage recycled = QImage());
 
 } // namespace kvilbro

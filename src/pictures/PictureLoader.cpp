@@ -43,7 +43,8 @@ QString pictureExtension(const QString& path)
     return dot < 0 ? QString() : name.mid(dot + 1).toString();
 }
 
-QImage decodePicture(QIODevice& device, const QString& extension, const QString& fileName, qint64 maxDecodedBytes)
+QImage decodePicture(QIODevice& device, const QString& extension, const QString& fileName, qint64 maxDecodedBytes,
+                     QImage recycled)
 {
     if (!device.isOpen() && !device.open(QIODevice::ReadOnly))
         throw Error(device.errorString(), Error::Kind::Picture);
@@ -51,14 +52,14 @@ QImage decodePicture(QIODevice& device, const QString& extension, const QString&
     case Decoder::Bitmap:
         return decodeBmp(device, fileName, maxDecodedBytes);
     case Decoder::Jpeg:
-        return decodeJpeg(device, fileName, maxDecodedBytes);
+        return decodeJpeg(device, fileName, maxDecodedBytes, std::move(recycled));
     case Decoder::None:
         break;
     }
     unknownExtension(extension);
 }
 
-QImage loadPicture(const QString& path)
+QImage loadPicture(const QString& path, QImage recycled)
 {
     const QString extension = pictureExtension(path);
     if (decoderFor(extension) == Decoder::None)
@@ -76,7 +77,7 @@ QImage loadPicture(const QString& path)
         throw Error(QStringLiteral("Cannot open the picture file %1: %2").arg(fullName, file.errorString()),
                     Error::Kind::Picture);
     }
-    return decodePicture(file, extension, fullName);
+    return decodePicture(file, extension, fullName, MaxDecodedBytes, std::move(recycled));
 }
 
 } // namespace kvilbro

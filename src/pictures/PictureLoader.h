@@ -15,8 +15,9 @@ namespace kvilbro {
 // other extension fails with "Unknown picture file extension (.ext)"; a file
 // that cannot be opened fails with its full name and the system's reason; a
 // damaged file with the decoder's message. Throws Error (kind Picture); the
-// caller's picture is untouched by a failure.
-QImage loadPicture(const QString& path);
+// caller's picture is untouched by a failure. A JPEG may be decoded into the
+// memory of `recycled`, a picture the caller no longer needs (see decodeJpeg).
+QImage loadPicture(const QString& path, QImage recycled = QImage());
 
 // The extension of the file's name: the text after its last ".", without it.
 QString pictureExtension(const QString& path);
@@ -24,6 +25,6 @@ QString pictureExtension(const QString& path);
 // Decodes picture data as loadPicture does, the extension choosing the
 // decoder; `device` is opened for reading when it is not open yet.
 QImage decodePicture(QIODevice& device, const QString& extension, const QString& fileName = QString(),
-                     qint64 maxDecodedBytes = MaxDecodedBytes);
+                     qint64 maxDecodedBytes = MaxDecodedBytes, QImage recycled = QImage());
 
 } // namespace kvilbro

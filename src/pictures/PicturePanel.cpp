@@ -9,6 +9,8 @@
 #include <QCheckBox>
 #include <QLayout>
 
+#include <utility>
+
 namespace kvilbro {
 
 PicturePanel::PicturePanel(QWidget* panel5, ImageWidget* image1, QCheckBox* checkBox2, QWidget* mainWindow,
@@ -36,9 +38,12 @@ void PicturePanel::loadStartPicture(const QString& path)
 void PicturePanel::show(const QString& path)
 {
     // Load first: a failure must leave the picture and its size as they were.
-    const QImage picture = loadPicture(path);
+    // The picture shown before the current one lends its memory.
+    const QImage picture = loadPicture(path, std::exchange(spare_, QImage()));
+    QImage previous = image1_->picture();
     image1_->setPicture(picture);
     image1_->resize(fitPicture(picture.size()));
+    spare_ = std::move(previous);
 }
 
 void PicturePanel::checkBoxChanged()

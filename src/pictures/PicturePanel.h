@@ -59,6 +59,10 @@ private:
     QPointer<QWidget> mainWindow_;
     TableView& numbers_;
     QString defaultPicture_;
+    // The picture shown before the current one, whose memory the next
+    // picture of the same size is decoded into (a key held down in the grid
+    // reloads the same few pictures over and over).
+    QImage spare_;
 };
 
 } // namespace kvilbro

@@ -7,6 +7,7 @@
 #include "ImageWidget.h"
 #include "PicturePanel.h"
 #include "ScriptedDialogs.h"
+#include "TForm6.h"
 #include "TableView.h"
 #include "TestPictures.h"
 
@@ -206,6 +207,27 @@ private slots:
         panel->refresh();
         QCOMPARE(w->image1->size(), QSize(50, 60));
         QVERIFY(near(panel->picture().pixel(1, 1), Blue));
+    }
+
+    // The viewer's copy and the picture shown are never decoded over, even
+    // though the panel decodes into the memory of pictures it let go.
+    void refreshesLeaveTheViewersCopyAlone()
+    {
+        const QString d = c->path();
+        views->numbers.first();
+        panel->refresh(); // red, 300 x 200
+        TForm6 viewer;
+        viewer.showPicture(panel->picture(), "Kvilbro ver. 3,8");
+        for (const QRgb colour : {Green, Blue, Green, Grey}) {
+            writePicture(d + "/pictures/a.jpg", plainPicture({300, 200}, colour));
+            const QImage before = panel->picture();
+            const QRgb shown = before.pixel(0, 0);
+            panel->refresh();
+            QVERIFY(near(panel->picture().pixel(0, 0), colour));
+            QCOMPARE(before.pixel(0, 0), shown);
+        }
+        QVERIFY(near(viewer.picture().pixel(0, 0), Red));
+        viewer.close();
     }
 
     void refreshRunsWhileHiddenAndRepaints()
