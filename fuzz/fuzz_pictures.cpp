@@ -19,14 +19,12 @@ namespace {
 // libjpeg and Qt are not instrumented, so the fuzzer cannot see how far
 // into them an input got. Each outcome (an error's wording, a picture's size
 // class) calls one of these distinct functions, which it can see.
-template <int N>
-[[gnu::noinline]] void outcome()
+template <int N> [[gnu::noinline]] void outcome()
 {
     asm volatile("" ::: "memory");
 }
 
-template <int... I>
-constexpr auto outcomeTable(std::integer_sequence<int, I...>)
+template <int... I> constexpr auto outcomeTable(std::integer_sequence<int, I...>)
 {
     return std::array<void (*)(), sizeof...(I)>{&outcome<I>...};
 }

@@ -195,8 +195,9 @@ QImage drawStamp(QSize size, const StampDesign& d)
     // A placeholder (number 0) has a blank value tablet.
     const QString digits = d.number > 0 ? QString::number(d.number) : QString();
     const qreal digitsWidth = std::min(label.width() * 0.8, label.height() * 0.55 * digits.size());
-    drawDigits(p, QRectF(label.center().x() - digitsWidth / 2, label.top() + label.height() * 0.15, digitsWidth,
-                         label.height() * 0.7),
+    drawDigits(p,
+               QRectF(label.center().x() - digitsWidth / 2, label.top() + label.height() * 0.15, digitsWidth,
+                      label.height() * 0.7),
                digits, QColor(0xfc, 0xfb, 0xf7));
     if (d.cancelled)
         drawPostmark(p, stamp);
@@ -246,7 +247,8 @@ QHash<QString, QString> writeDemoPictures(const QString& dir, int pathWidth)
     // The three pictures the program looks for in its working folder.
     writeBmp(drawStamp({160, 200}, {4, QColor(0x2a, 0x5d, 0x9f), 0, false}), base.filePath(QStringLiteral("Frim.bmp")));
     writeBmp(drawStamp({84, 104}, {0, QColor(0x9a, 0x9a, 0x9a), 3, false}), base.filePath(QStringLiteral("frim.bmp")));
-    writeJpeg(drawStamp({160, 200}, {0, QColor(0x8a, 0x8a, 0x8a), 1, false}), base.filePath(QStringLiteral("frim2.jpg")));
+    writeJpeg(drawStamp({160, 200}, {0, QColor(0x8a, 0x8a, 0x8a), 1, false}),
+              base.filePath(QStringLiteral("frim2.jpg")));
 
     const QColor red(0xb0, 0x30, 0x30), blue(0x2a, 0x5d, 0x9f), green(0x2f, 0x7a, 0x4a), brown(0x8a, 0x5a, 0x2b),
         violet(0x6b, 0x3f, 0x8f), orange(0xc8, 0x6a, 0x1e);
@@ -272,7 +274,8 @@ QHash<QString, QString> writeDemoPictures(const QString& dir, int pathWidth)
     }
     for (int n = 1; n <= 6; ++n) {
         const QString file = QStringLiteral("billeder/fr-%1.jpg").arg(n, 3, 10, QLatin1Char('0'));
-        pictures.append({QStringLiteral("FR"), n, file, {240, 180}, {n, colours[(n + 2) % colours.size()], 2, n % 2 == 0}});
+        pictures.append(
+            {QStringLiteral("FR"), n, file, {240, 180}, {n, colours[(n + 2) % colours.size()], 2, n % 2 == 0}});
     }
     for (int n = 1; n <= 4; ++n) {
         const QString file = QStringLiteral("billeder/gr-%1.bmp").arg(n, 3, 10, QLatin1Char('0'));

@@ -14,7 +14,7 @@ namespace kvilbro::tablefiles {
 struct StampDesign {
     int number = 1; // 0: a placeholder without a number
     QColor colour = QColor(0xb0, 0x30, 0x30);
-    int motif = 0;         // 0 crown, 1 post horn, 2 ship, 3 waves
+    int motif = 0;          // 0 crown, 1 post horn, 2 ship, 3 waves
     bool cancelled = false; // a postmark across the corner
 };
 QImage drawStamp(QSize size, const StampDesign& design);

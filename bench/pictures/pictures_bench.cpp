@@ -23,8 +23,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
-#include <sqlite3.h>
 #include <spawn.h>
+#include <sqlite3.h>
 #include <sys/wait.h>
 
 #include <chrono>
@@ -84,10 +84,10 @@ struct Fixture {
 
         database = std::make_unique<Database>(dir.path());
         areaView = std::make_unique<TableView>(*database, TableId::Areas);
-        numbers = std::make_unique<TableView>(
-            *database, TableId::Numbers,
-            QStringList{QStringLiteral("Land"), QStringLiteral("Stamoplysning"), QStringLiteral("Nummer"),
-                        QStringLiteral("Type"), QStringLiteral("Tæller")});
+        numbers = std::make_unique<TableView>(*database, TableId::Numbers,
+                                              QStringList{QStringLiteral("Land"), QStringLiteral("Stamoplysning"),
+                                                          QStringLiteral("Nummer"), QStringLiteral("Type"),
+                                                          QStringLiteral("Tæller")});
         numbers->setMaster(areaView.get(), {QStringLiteral("Land"), QStringLiteral("Stamoplysning")},
                            {QStringLiteral("National ID"), QStringLiteral("Beskrivelse")});
         areaView->open();
@@ -138,8 +138,8 @@ void BM_Djpeg(benchmark::State& state)
         return;
     }
     const QByteArray file = QFile::encodeName(Fixture::get().picture(mp));
-    char* argv[] = {const_cast<char*>(djpeg.constData()), const_cast<char*>("-outfile"),
-                    const_cast<char*>("/dev/null"), const_cast<char*>(file.constData()), nullptr};
+    char* argv[] = {const_cast<char*>(djpeg.constData()), const_cast<char*>("-outfile"), const_cast<char*>("/dev/null"),
+                    const_cast<char*>(file.constData()), nullptr};
     const auto start = std::chrono::steady_clock::now();
     for (auto _ : state) {
         pid_t pid = 0;

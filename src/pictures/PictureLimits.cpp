@@ -14,12 +14,12 @@ void checkDecodedSize(qint64 width, qint64 height, qint64 maxBytes, const QStrin
 void throwTooLarge(qint64 width, qint64 height, qint64 maxBytes, const QString& fileName)
 {
     const QString size = QStringLiteral("%1 × %2 pixels").arg(width).arg(height);
-    const QString limit = maxBytes == MaxDecodedBytes ? QStringLiteral("1 GiB")
-                                                      : QStringLiteral("%1 MiB").arg(maxBytes >> 20);
+    const QString limit =
+        maxBytes == MaxDecodedBytes ? QStringLiteral("1 GiB") : QStringLiteral("%1 MiB").arg(maxBytes >> 20);
     if (fileName.isEmpty()) {
-        throw Error(QStringLiteral("The picture is too large to show: %1 would take more than %2 of memory")
-                        .arg(size, limit),
-                    Error::Kind::Picture);
+        throw Error(
+            QStringLiteral("The picture is too large to show: %1 would take more than %2 of memory").arg(size, limit),
+            Error::Kind::Picture);
     }
     throw Error(QStringLiteral("The picture %1 is too large to show: %2 would take more than %3 of memory")
                     .arg(fileName, size, limit),

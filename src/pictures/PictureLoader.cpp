@@ -68,8 +68,7 @@ QImage loadPicture(const QString& path, QImage recycled)
     QString reason;
     const int fd = openPictureFile(path, &reason);
     if (fd < 0) {
-        throw Error(QStringLiteral("Cannot open the picture file %1: %2").arg(fullName, reason),
-                    Error::Kind::Picture);
+        throw Error(QStringLiteral("Cannot open the picture file %1: %2").arg(fullName, reason), Error::Kind::Picture);
     }
     QFile file;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {

@@ -97,8 +97,10 @@ private slots:
     {
         QTest::addColumn<QString>("chosen"); // relative to the collection's folder
         QTest::addColumn<QString>("stored"); // the same, or "cut" for the first 75 characters
-        QTest::newRow("relative name") << "rel:sub/../stamp.bmp" << "stamp.bmp";
-        QTest::newRow("long path, cut to 75") << QString("deep/") + QString(80, 'm') + "/stamp.jpg" << "cut";
+        QTest::newRow("relative name") << "rel:sub/../stamp.bmp"
+                                       << "stamp.bmp";
+        QTest::newRow("long path, cut to 75") << QString("deep/") + QString(80, 'm') + "/stamp.jpg"
+                                              << "cut";
     }
     void pathIsExpandedAndCut()
     {

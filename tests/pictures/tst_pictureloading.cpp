@@ -53,7 +53,10 @@ QByteArray bitmap(int width, int height, int bits, int compression, const QList<
 }
 
 // A 4 x 2 run-length bitmap: the bottom row red, the top row blue.
-const QByteArray Rle8Rows = QByteArray::fromHex("0401" "0000" "0402" "0001");
+const QByteArray Rle8Rows = QByteArray::fromHex("0401"
+                                                "0000"
+                                                "0402"
+                                                "0001");
 
 QByteArray rle8(const QByteArray& data)
 {
@@ -161,11 +164,16 @@ private slots:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("extension");
-        QTest::newRow("plain") << "/a/b/stamp.jpg" << "jpg";
-        QTest::newRow("last dot") << "/a/stamp.jpg.bmp" << "bmp";
-        QTest::newRow("dot in a folder only") << "/a/album.jpg/stamp" << "";
-        QTest::newRow("relative") << "stamp.JPEG" << "JPEG";
-        QTest::newRow("trailing dot") << "stamp." << "";
+        QTest::newRow("plain") << "/a/b/stamp.jpg"
+                               << "jpg";
+        QTest::newRow("last dot") << "/a/stamp.jpg.bmp"
+                                  << "bmp";
+        QTest::newRow("dot in a folder only") << "/a/album.jpg/stamp"
+                                              << "";
+        QTest::newRow("relative") << "stamp.JPEG"
+                                  << "JPEG";
+        QTest::newRow("trailing dot") << "stamp."
+                                      << "";
     }
     void extension()
     {
@@ -248,8 +256,8 @@ private slots:
         for (int y = 0; y < ours.height(); ++y) {
             for (int x = 0; x < ours.width(); ++x) {
                 const QRgb a = ours.pixel(x, y), b = qts.pixel(x, y);
-                worst = std::max({worst, qAbs(qRed(a) - qRed(b)), qAbs(qGreen(a) - qGreen(b)),
-                                  qAbs(qBlue(a) - qBlue(b))});
+                worst =
+                    std::max({worst, qAbs(qRed(a) - qRed(b)), qAbs(qGreen(a) - qGreen(b)), qAbs(qBlue(a) - qBlue(b))});
             }
         }
         QVERIFY2(worst <= 2, qPrintable(QString::number(worst)));
@@ -295,15 +303,14 @@ private slots:
         const QByteArray bmp = bitmap(8, 8, 24, 0, {}, QByteArray(8 * 24, '\x40'));
         QTest::newRow("unknown extension") << "stamp.png" << jpeg << "Unknown picture file extension (.png)";
         QTest::newRow("no extension") << "album.jpg/stamp" << jpeg << "Unknown picture file extension (.)";
-        QTest::newRow("unknown extension, no file") << "gone.gif" << QByteArray()
-                                                    << "Unknown picture file extension (.gif)";
+        QTest::newRow("unknown extension, no file")
+            << "gone.gif" << QByteArray() << "Unknown picture file extension (.gif)";
         QTest::newRow("missing") << "gone.jpg" << QByteArray()
                                  << "Cannot open the picture file %1: No such file or directory";
         QTest::newRow("a folder") << "dir.jpg" << QByteArray() << "Cannot open the picture file %1: Is a directory";
         QTest::newRow("a bitmap named .jpg") << "bitmap.jpg" << bmp << "Not a JPEG file: starts with 0x42 0x4d";
         QTest::newRow("one byte of JPEG") << "byte.jpg" << QByteArray("\xff", 1) << "Premature end of JPEG file";
-        QTest::newRow("truncated JPEG") << "cut.jpg" << jpeg.left(jpeg.size() * 6 / 10)
-                                        << "Premature end of JPEG file";
+        QTest::newRow("truncated JPEG") << "cut.jpg" << jpeg.left(jpeg.size() * 6 / 10) << "Premature end of JPEG file";
         QTest::newRow("truncated progressive JPEG")
             << "cutp.jpg" << progressive.left(progressive.size() * 6 / 10) << "Premature end of JPEG file";
         // Cut between two scans: libjpeg alone would show a blurred picture.
@@ -313,8 +320,8 @@ private slots:
         QByteArray holed = jpeg;
         const qsizetype scan = holed.indexOf(QByteArray::fromHex("ffda"));
         holed.replace(scan + (holed.size() - scan) / 2, 2, QByteArray::fromHex("ffd9"));
-        QTest::newRow("marker inside the data") << "holed.jpg" << holed
-                                                << "Corrupt JPEG data: premature end of data segment";
+        QTest::newRow("marker inside the data")
+            << "holed.jpg" << holed << "Corrupt JPEG data: premature end of data segment";
         QTest::newRow("too large JPEG")
             << "huge.jpg" << withJpegSize(jpeg, 40000, 30000)
             << "The picture %1 is too large to show: 40000 × 30000 pixels would take more than 1 GiB of memory";
@@ -369,7 +376,10 @@ private slots:
     void runLengthBitmapEndingWithItsRows()
     {
         QBuffer buffer;
-        buffer.setData(rle8(QByteArray::fromHex("0401" "0000" "0402" "0000")));
+        buffer.setData(rle8(QByteArray::fromHex("0401"
+                                                "0000"
+                                                "0402"
+                                                "0000")));
         QCOMPARE(decodePicture(buffer, "bmp").pixel(3, 0), qRgb(0, 0, 255));
     }
 

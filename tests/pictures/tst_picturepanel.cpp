@@ -102,9 +102,15 @@ private slots:
         writePicture(d + "/pictures/e.JPG", plainPicture({1024, 768}, Blue));
         QDir(d).mkpath("pictures/folder.jpg");
         writeBytes(d + "/pictures/album.jpg/notes.txt", "not a picture");
-        const QStringList billede{"pictures/a.jpg",    "pictures/b.bmp",     "",
-                                  "pictures/gone.jpg", "pictures/c.Jpg",     "pictures/d.jpeg",
-                                  "pictures/folder.jpg", "pictures/album.jpg/notes.txt", "pictures/e.JPG"};
+        const QStringList billede{"pictures/a.jpg",
+                                  "pictures/b.bmp",
+                                  "",
+                                  "pictures/gone.jpg",
+                                  "pictures/c.Jpg",
+                                  "pictures/d.jpeg",
+                                  "pictures/folder.jpg",
+                                  "pictures/album.jpg/notes.txt",
+                                  "pictures/e.JPG"};
         c->addArea("DK", "Danmark");
         c->addArea("IS", "Island");
         for (int n = 1; n <= billede.size(); ++n)
@@ -173,11 +179,15 @@ private slots:
         QTest::addColumn<int>("number");
         QTest::addColumn<QString>("defaultPicture");
         QTest::addColumn<QString>("message");
-        QTest::newRow(".jpg in a folder, a text file") << 8 << "frim.bmp" << "Unknown picture file extension (.txt)";
-        QTest::newRow("empty default picture") << 3 << "" << "Unknown picture file extension (.)";
+        QTest::newRow(".jpg in a folder, a text file") << 8 << "frim.bmp"
+                                                       << "Unknown picture file extension (.txt)";
+        QTest::newRow("empty default picture") << 3 << ""
+                                               << "Unknown picture file extension (.)";
         QTest::newRow("missing default picture")
-            << 3 << "gone.bmp" << "Cannot open the picture file %1/gone.bmp: No such file or directory.";
-        QTest::newRow("damaged default picture") << 3 << "cut.bmp" << "Premature end of bitmap file.";
+            << 3 << "gone.bmp"
+            << "Cannot open the picture file %1/gone.bmp: No such file or directory.";
+        QTest::newRow("damaged default picture") << 3 << "cut.bmp"
+                                                 << "Premature end of bitmap file.";
     }
     void failedRefreshKeepsThePreviousPicture()
     {
