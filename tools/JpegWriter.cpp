@@ -64,6 +64,10 @@ bool compress(Job* job, const QImage* rows, const JpegOptions* options)
     }
     jpeg_set_defaults(cinfo);
     jpeg_set_quality(cinfo, options->quality, TRUE);
+    if (options->fullColour) {
+        cinfo->comp_info[0].h_samp_factor = 1;
+        cinfo->comp_info[0].v_samp_factor = 1;
+    }
     if (options->progressive)
         jpeg_simple_progression(cinfo);
     jpeg_start_compress(cinfo, TRUE);

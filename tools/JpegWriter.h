@@ -10,7 +10,8 @@ struct JpegOptions {
     int quality = 85;
     bool progressive = false;
     bool grayscale = false;
-    bool cmyk = false; // Adobe-style inverted CMYK, as print shops write them
+    bool cmyk = false;       // Adobe-style inverted CMYK, as print shops write them
+    bool fullColour = false; // colour at full resolution (4:4:4), not halved
 };
 
 // Encodes `image` as a JPEG file with libjpeg. Throws Error.

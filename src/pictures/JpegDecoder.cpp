@@ -56,6 +56,7 @@ struct Job {
     ProgressManager progress;
     JOCTET buffer[InputBufferSize];
     bool created;
+    qint64 coefficientBytes;
 };
 
 [[noreturn]] void jumpOut(j_common_ptr cinfo)
@@ -170,6 +171,15 @@ bool readHeader(Job* job, qint64 maxWorkingMemory)
         break;
     }
     jpeg_calc_output_dimensions(&job->cinfo);
+    // A picture of several scans is held whole as coefficients while it is read.
+    job->coefficientBytes = 0;
+    if (jpeg_has_multiple_scans(&job->cinfo)) {
+        for (int c = 0; c < job->cinfo.num_components; ++c) {
+            const jpeg_component_info& component = job->cinfo.comp_info[c];
+            job->coefficientBytes +=
+                qint64(component.width_in_blocks) * component.height_in_blocks * DCTSIZE2 * qint64(sizeof(JCOEF));
+        }
+    }
     return true;
 }
 
@@ -280,11 +290,14 @@ QImage decodeJpeg(QIODevice& device, const QString& fileName, qint64 maxDecodedB
     job->source.startOfFile = true;
     job->progress.pub.progress_monitor = progressMonitor;
 
-    // libjpeg's own working memory (a progressive picture's coefficients)
-    // is held to the same bound as the picture itself.
+    // libjpeg's own working memory (a progressive picture's coefficients) is
+    // held to the same bound as the picture itself: checked from the header
+    // below, and also told to libjpeg, which heeds it in newer versions.
     if (!readHeader(job.get(), maxDecodedBytes))
         fail(*job);
     checkDecodedSize(cinfo.output_width, cinfo.output_height, maxDecodedBytes, fileName);
+    if (job->coefficientBytes > maxDecodedBytes)
+        throwTooLarge(cinfo.output_width, cinfo.output_height, maxDecodedBytes, fileName);
 
     const QSize size(int(cinfo.output_width), int(cinfo.output_height));
     QImage image;

@@ -14,8 +14,11 @@ void checkDecodedSize(qint64 width, qint64 height, qint64 maxBytes, const QStrin
 void throwTooLarge(qint64 width, qint64 height, qint64 maxBytes, const QString& fileName)
 {
     const QString size = QStringLiteral("%1 × %2 pixels").arg(width).arg(height);
-    const QString limit =
-        maxBytes == MaxDecodedBytes ? QStringLiteral("1 GiB") : QStringLiteral("%1 MiB").arg(maxBytes >> 20);
+    QString limit = QStringLiteral("%1 bytes").arg(maxBytes);
+    if (maxBytes > 0 && maxBytes % (qint64(1) << 30) == 0)
+        limit = QStringLiteral("%1 GiB").arg(maxBytes >> 30);
+    else if (maxBytes > 0 && maxBytes % (qint64(1) << 20) == 0)
+        limit = QStringLiteral("%1 MiB").arg(maxBytes >> 20);
     if (fileName.isEmpty()) {
         throw Error(
             QStringLiteral("The picture is too large to show: %1 would take more than %2 of memory").arg(size, limit),
