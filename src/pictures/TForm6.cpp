@@ -72,18 +72,35 @@ void TForm6::showPicture(const QImage& picture, const QString& caption)
         placed_ = true;
     }
     show();
-    // The frame is only known once the window is on screen.
     setOuterSize(outer);
     raise();
     activateWindow();
 }
 
+QMargins TForm6::frameMargins() const
+{
+    const QWindow* window = windowHandle();
+    return window ? window->frameMargins() : QMargins();
+}
+
 void TForm6::setOuterSize(QSize outer)
 {
-    QMargins frame;
-    if (const QWindow* window = windowHandle())
-        frame = window->frameMargins();
+    const QMargins frame = frameMargins();
     resize(outer - QSize(frame.left() + frame.right(), frame.top() + frame.bottom()));
+    pendingOuter_ = outer;
+    pendingFrame_ = frame;
+}
+
+void TForm6::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    // A window manager puts its frame around the window after it is shown:
+    // the size asked for is the outer one, frame included.
+    if (pendingOuter_.isValid() && frameMargins() != pendingFrame_) {
+        const QSize outer = pendingOuter_;
+        setOuterSize(outer);
+        pendingOuter_ = QSize();
+    }
 }
 
 const QImage& TForm6::picture() const

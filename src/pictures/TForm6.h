@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QMainWindow>
+#include <QMargins>
 #include <QPointer>
 #include <QSize>
 
@@ -43,18 +44,24 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void FormCreate();
     void LukAltF41Click();
     void FormClose();
     void setOuterSize(QSize outer);
+    QMargins frameMargins() const;
 
     QScrollArea* scrollArea_;
     QFrame* panel3_;
     CentredImage* image1_;
     QAction* lukAltF41_;
     bool placed_ = false;
+    // The outer size asked for, until the window manager has told us its
+    // frame (which it does only after the window is shown).
+    QSize pendingOuter_;
+    QMargins pendingFrame_;
     QPointer<QWidget> returnFocus_;
 };
 
