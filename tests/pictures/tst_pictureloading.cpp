@@ -422,8 +422,9 @@ private slots:
         options.fullColour = true; // 6 bytes of coefficients a pixel
         QBuffer buffer;
         buffer.setData(tablefiles::encodeJpeg(grainy({64, 64}), options));
-        QCOMPARE(errorOf([&] { decodePicture(buffer, "jpg", QString(), 64 * 64 * 4); }),
-                 QString("The picture is too large to show: 64 × 64 pixels would take more than 16384 bytes of memory"));
+        QCOMPARE(
+            errorOf([&] { decodePicture(buffer, "jpg", QString(), 64 * 64 * 4); }),
+            QString("The picture is too large to show: 64 × 64 pixels would take more than 16384 bytes of memory"));
         buffer.seek(0);
         QCOMPARE(decodePicture(buffer, "jpg", QString(), 1 << 20).size(), QSize(64, 64));
     }
