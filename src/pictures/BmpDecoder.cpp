@@ -11,31 +11,42 @@ namespace kvilbro {
 
 namespace {
 
-// The size from the headers, read before Qt's reader sees the file: Qt
-// refuses large pictures with a message that does not say why.
-void checkHeaderSize(QIODevice& device, const QString& fileName, qint64 maxDecodedBytes)
+// What the headers say, read before Qt's reader sees the file.
+struct Header {
+    qint64 width = 0;
+    qint64 height = 0;
+    bool runLength = false;
+};
+
+Header readHeader(QIODevice& device)
 {
-    const QByteArray head = device.peek(26);
+    Header header;
+    const QByteArray head = device.peek(34);
     if (head.size() < 26 || !head.startsWith("BM"))
-        return; // the reader will say what is wrong
+        return header; // the reader will say what is wrong
     const auto* bytes = reinterpret_cast<const uchar*>(head.constData());
     const quint32 infoSize = qFromLittleEndian<quint32>(bytes + 14);
-    qint64 width = 0, height = 0;
     if (infoSize == 12) { // the old OS/2 header with 16-bit sides
-        width = qFromLittleEndian<quint16>(bytes + 18);
-        height = qFromLittleEndian<quint16>(bytes + 20);
+        header.width = qFromLittleEndian<quint16>(bytes + 18);
+        header.height = qFromLittleEndian<quint16>(bytes + 20);
     } else {
-        width = qFromLittleEndian<qint32>(bytes + 18);
-        height = qFromLittleEndian<qint32>(bytes + 22); // negative: stored top-down
+        header.width = qAbs(qint64(qFromLittleEndian<qint32>(bytes + 18)));
+        header.height = qAbs(qint64(qFromLittleEndian<qint32>(bytes + 22))); // negative: stored top-down
+        if (head.size() >= 34) {
+            const quint32 compression = qFromLittleEndian<quint32>(bytes + 30);
+            header.runLength = compression == 1 || compression == 2;
+        }
     }
-    checkDecodedSize(qAbs(width), qAbs(height), maxDecodedBytes, fileName);
+    return header;
 }
 
 } // namespace
 
 QImage decodeBmp(QIODevice& device, const QString& fileName, qint64 maxDecodedBytes)
 {
-    checkHeaderSize(device, fileName, maxDecodedBytes);
+    // Qt refuses large pictures itself, with a message that does not say why.
+    const Header header = readHeader(device);
+    checkDecodedSize(header.width, header.height, maxDecodedBytes, fileName);
     ReadGuardDevice guard(&device);
     if (!guard.openForReading())
         throw Error(device.errorString(), Error::Kind::Picture);
@@ -46,6 +57,12 @@ QImage decodeBmp(QIODevice& device, const QString& fileName, qint64 maxDecodedBy
     reader.setAllocationLimit(int(maxDecodedBytes >> 20) + 1);
 
     QImage image;
+    // A run-length bitmap may skip pixels, which Qt leaves as they were in
+    // memory: offered a cleared picture of the right kind, it draws into that.
+    if (header.runLength && header.width > 0 && header.height > 0) {
+        image = QImage(int(header.width), int(header.height), QImage::Format_Indexed8);
+        image.fill(0);
+    }
     const bool ok = reader.read(&image);
     // Qt also gives up without reading when the file ends right after a header.
     if (guard.readPastEnd() || (!ok && guard.atEnd()))

@@ -293,6 +293,25 @@ private slots:
         QCOMPARE(image.pixel(3, 0), qRgb(0, 0, 255));
     }
 
+    // Pixels a run-length bitmap skips over show its first colour, never old memory.
+    void runLengthBitmapWithSkippedPixels()
+    {
+        for (int round = 0; round < 20; ++round) {
+            QImage dirty(64, 64, QImage::Format_Indexed8); // leave used memory behind
+            dirty.fill(2);
+        }
+        QBuffer buffer;
+        // Bottom row: skip two pixels, then two red; then skip to the end.
+        buffer.setData(rle8(QByteArray::fromHex("00020200"
+                                                "0201"
+                                                "0001")));
+        const QImage image = decodePicture(buffer, "bmp");
+        QCOMPARE(image.pixel(0, 1), qRgb(0, 0, 0));
+        QCOMPARE(image.pixel(1, 1), qRgb(0, 0, 0));
+        QCOMPARE(image.pixel(2, 1), qRgb(255, 0, 0));
+        QCOMPARE(image.pixel(3, 0), qRgb(0, 0, 0));
+    }
+
     void loadErrors_data()
     {
         QTest::addColumn<QString>("name");
