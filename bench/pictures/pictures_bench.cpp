@@ -167,8 +167,7 @@ void BM_PictureRefresh(benchmark::State& state)
         return;
     }
     // Steady state: the panel has shown a picture of this size before, as when
-    // a key is held in the grid; the first showing also faults in fresh memory
-    // (BM_LoadPicture measures that).
+    // a key is held in the grid. BM_LoadPicture measures a picture in fresh memory.
     f.panel->refresh();
     f.panel->refresh();
     const auto start = std::chrono::steady_clock::now();
