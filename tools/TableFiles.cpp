@@ -1,5 +1,6 @@
 #include "TableFiles.h"
 
+#include "DemoPictures.h"
 #include "Error.h"
 #include "TableDef.h"
 
@@ -168,12 +169,15 @@ void writeDemo(const QString& dir)
     }
 
     const TableDef& numbers = TableDef::get(TableId::Numbers);
+    // Stamp pictures for some numbers, and the start, default and report pictures.
+    const QHash<QString, QString> pictures =
+        writeDemoPictures(dir, numbers.fields[numbers.fieldIndex(u"Billede")].width);
     const QString numbersFile = pathIn(dir, numbers);
     Db db = openFile(numbersFile, SQLITE_OPEN_READWRITE);
     exec(db.get(), numbersFile, QStringLiteral("BEGIN"));
     Insert insert(db.get(), numbersFile,
                   QStringLiteral("INSERT INTO %1 (\"Land\",\"Stamoplysning\",\"Nummer\",\"Type\",\"***\",\"*\",\"O\","
-                                 "\"Bemærkning\") VALUES (?1,?2,?3,?4,?5,?6,?7,?8)")
+                                 "\"Bemærkning\",\"Billede\") VALUES (?1,?2,?3,?4,?5,?6,?7,?8,?9)")
                       .arg(quoted(numbers.tableName)));
     const QStringList remarks{
         QStringLiteral("Små tænder mangler"), QStringLiteral("Flot stempel, København"),
@@ -203,7 +207,9 @@ void writeDemo(const QString& dir)
                 const QString used = mark(70);
                 const QString remark = random.bounded(9) == 0 ? remarks[random.bounded(int(remarks.size()))] : QString();
                 insert.text(1, a.id).text(2, a.description).integer(3, n).text(4, type);
-                insert.text(5, mint).text(6, unused).text(7, used).text(8, remark).run();
+                const QString picture =
+                    type.isEmpty() ? pictures.value(QStringLiteral("%1/%2").arg(a.id).arg(n)) : QString();
+                insert.text(5, mint).text(6, unused).text(7, used).text(8, remark).text(9, picture).run();
             }
         }
     }

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+class QIODevice;
+
+namespace kvilbro {
+
+// Decodes the JPEG data read from `device` at full size with libjpeg, into a
+// QImage::Format_RGB32 picture. A damaged file fails with libjpeg's own
+// message; a file cut short fails with "Premature end of JPEG file" instead
+// of giving a half-drawn picture (one cut only before its end marker still
+// decodes), and data that stops inside a scan with libjpeg's "premature end
+// of data segment". A picture above `maxDecodedBytes` is refused before it
+// is allocated.
+// Throws Error (kind Picture). `fileName` only goes into messages.
+//
+// `recycled` may hand over a picture that is no longer wanted: when it has
+// the new picture's size, is RGB32 and is not shared, it is decoded into
+// instead of allocating anew. Fresh memory of a large picture costs more to
+// fault in than to decode into.
+QImage decodeJpeg(QIODevice& device, const QString& fileName, qint64 maxDecodedBytes, QImage recycled = QImage());
+
+} // namespace kvilbro

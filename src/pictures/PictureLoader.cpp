@@ -1,0 +1,82 @@
+#include "PictureLoader.h"
+
+#include "BmpDecoder.h"
+#include "Error.h"
+#include "JpegDecoder.h"
+#include "PictureFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <unistd.h>
+
+namespace kvilbro {
+
+namespace {
+
+enum class Decoder { None, Bitmap, Jpeg };
+
+Decoder decoderFor(const QString& extension)
+{
+    if (extension.compare(QLatin1String("bmp"), Qt::CaseInsensitive) == 0)
+        return Decoder::Bitmap;
+    if (extension.compare(QLatin1String("jpg"), Qt::CaseInsensitive) == 0 ||
+        extension.compare(QLatin1String("jpeg"), Qt::CaseInsensitive) == 0)
+        return Decoder::Jpeg;
+    return Decoder::None;
+}
+
+[[noreturn]] void unknownExtension(const QString& extension)
+{
+    throw Error(QStringLiteral("Unknown picture file extension (.%1)").arg(extension), Error::Kind::Picture);
+}
+
+} // namespace
+
+QString pictureExtension(const QString& path)
+{
+    // The name only: a "." in a folder's name does not count.
+    const qsizetype slash = path.lastIndexOf(u'/');
+    const QStringView name = QStringView(path).mid(slash + 1);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return dot < 0 ? QString() : name.mid(dot + 1).toString();
+}
+
+QImage decodePicture(QIODevice& device, const QString& extension, const QString& fileName, qint64 maxDecodedBytes,
+                     QImage recycled)
+{
+    if (!device.isOpen() && !device.open(QIODevice::ReadOnly))
+        throw Error(device.errorString(), Error::Kind::Picture);
+    switch (decoderFor(extension)) {
+    case Decoder::Bitmap:
+        return decodeBmp(device, fileName, maxDecodedBytes);
+    case Decoder::Jpeg:
+        return decodeJpeg(device, fileName, maxDecodedBytes, std::move(recycled));
+    case Decoder::None:
+        break;
+    }
+    unknownExtension(extension);
+}
+
+QImage loadPicture(const QString& path, QImage recycled)
+{
+    const QString extension = pictureExtension(path);
+    if (decoderFor(extension) == Decoder::None)
+        unknownExtension(extension);
+    const QString fullName = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    QString reason;
+    const int fd = openPictureFile(path, &reason);
+    if (fd < 0) {
+        throw Error(QStringLiteral("Cannot open the picture file %1: %2").arg(fullName, reason), Error::Kind::Picture);
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw Error(QStringLiteral("Cannot open the picture file %1: %2").arg(fullName, file.errorString()),
+                    Error::Kind::Picture);
+    }
+    return decodePicture(file, extension, fullName, MaxDecodedBytes, std::move(recycled));
+}
+
+} // namespace kvilbro

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "PictureLimits.h"
+
+#include <QImage>
+#include <QString>
+
+class QIODevice;
+
+namespace kvilbro {
+
+// Loads a picture file, read anew every time. The decoder is chosen by the
+// extension of the file's name, letters in any case: "bmp" is a Windows
+// bitmap, "jpg" and "jpeg" a JPEG file decoded at full size by libjpeg. Any
+// other extension fails with "Unknown picture file extension (.ext)"; a file
+// that cannot be opened fails with its full name and the system's reason; a
+// damaged file with the decoder's message. Throws Error (kind Picture); the
+// caller's picture is untouched by a failure. A JPEG may be decoded into the
+// memory of `recycled`, a picture the caller no longer needs (see decodeJpeg).
+QImage loadPicture(const QString& path, QImage recycled = QImage());
+
+// The extension of the file's name: the text after its last ".", without it.
+QString pictureExtension(const QString& path);
+
+// Decodes picture data as loadPicture does, the extension choosing the
+// decoder; `device` is opened for reading when it is not open yet.
+QImage decodePicture(QIODevice& device, const QString& extension, const QString& fileName = QString(),
+                     qint64 maxDecodedBytes = MaxDecodedBytes, QImage recycled = QImage());
+
+} // namespace kvilbro

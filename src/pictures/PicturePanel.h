@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QImage>
+#include <QObject>
+#include <QPoint>
+#include <QPointer>
+#include <QString>
+
+class QCheckBox;
+class QWidget;
+
+namespace kvilbro {
+
+class ImageWidget;
+class TableView;
+
+// The main window's picture panel: `Panel5` with the picture `Image1` at
+// 16, 32 and the show/hide box `CheckBox2`. The main window owns the widgets
+// and calls `refresh` on its refresh triggers; the panel keeps the picture
+// it shows at full resolution in `Image1`, sized by the picture fit.
+class PicturePanel : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr QPoint ImagePosition{16, 32};
+
+    // `numbers` is the main window's `Table2`; `defaultPicture` the picture
+    // shown for a number without a usable one. CheckBox2's toggled signal is
+    // connected to checkBoxChanged here, so ticking it by code runs it too.
+    PicturePanel(QWidget* panel5, ImageWidget* image1, QCheckBox* checkBox2, QWidget* mainWindow, TableView& numbers,
+                 const QString& defaultPicture = QString(), QObject* parent = nullptr);
+
+    void setDefaultPicture(const QString& path) { defaultPicture_ = path; }
+    const QString& defaultPicture() const { return defaultPicture_; }
+
+    // The picture refresh: the current number's `Billede` when it passes the
+    // picture-file test, else the default picture, loaded, fitted and shown;
+    // then the main window is repainted. Runs whether the panel is shown or
+    // not. Throws the loader's Error, leaving the previous picture and size.
+    void refresh();
+
+    // Start-up: loads `path` (relative names against the current folder)
+    // into `Image1` and fits it. Throws as refresh does.
+    void loadStartPicture(const QString& path = QStringLiteral("Frim.bmp"));
+
+    // `CheckBox2Click`: ticked hides the panel ("Vis billede"), not ticked
+    // shows it ("Skjul billede"); the main window paints the change at once.
+    void checkBoxChanged();
+
+    // The picture `Image1` holds, at full resolution (for the viewer).
+    const QImage& picture() const;
+
+private:
+    void show(const QString& path);
+
+    QPointer<QWidget> panel5_;
+    QPointer<ImageWidget> image1_;
+    QPointer<QCheckBox> checkBox2_;
+    QPointer<QWidget> mainWindow_;
+    TableView& numbers_;
+    QString defaultPicture_;
+    // The picture shown before the current one, whose memory the next
+    // picture of the same size is decoded into (a key held down in the grid
+    // reloads the same few pictures over and over).
+    QImage spare_;
+};
+
+} // namespace kvilbro

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QImage>
+#include <QMainWindow>
+#include <QMargins>
+#include <QPointer>
+#include <QSize>
+
+class QAction;
+class QFrame;
+class QScrollArea;
+
+namespace kvilbro {
+
+class CentredImage;
+
+// The picture viewer: the panel's picture at its natural size, centred, with
+// scroll ranges set to the picture's size. Created once at start and hidden
+// while not in use; closing it hides it and keeps the picture, size and place.
+class TForm6 : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // Extra outer width and height around the picture when the viewer opens.
+    static constexpr int Margin = 100;
+
+    explicit TForm6(QWidget* parent = nullptr);
+
+    // `Button5Click`: shows a copy of `picture` (the panel's, at full
+    // resolution) with scroll ranges of the picture's size, in a window of
+    // the picture's size + 100 outside, under `caption` (the main window's).
+    // Not modal; an open viewer comes to the front with the new picture.
+    void showPicture(const QImage& picture, const QString& caption);
+
+    const QImage& picture() const;
+    // The horizontal and vertical scroll ranges, in pixels.
+    QSize scrollRange() const;
+    // Every close gives the keyboard focus to `grid` (the main window's `DBGrid2`).
+    void setReturnFocus(QWidget* grid) { returnFocus_ = grid; }
+
+signals:
+    // On every close, by the menu item, the close button or Alt+F4.
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+
+private:
+    void FormCreate();
+    void LukAltF41Click();
+    void FormClose();
+    void setOuterSize(QSize outer);
+    QMargins frameMargins() const;
+
+    QScrollArea* scrollArea_;
+    QFrame* panel3_;
+    CentredImage* image1_;
+    QAction* lukAltF41_;
+    bool placed_ = false;
+    // The outer size asked for, until the window manager has told us its
+    // frame (which it does only after the window is shown).
+    QSize pendingOuter_;
+    QMargins pendingFrame_;
+    QPointer<QWidget> returnFocus_;
+};
+
+} // namespace kvilbro

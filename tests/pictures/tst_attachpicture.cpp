@@ -1,0 +1,193 @@
+// Attaching one picture: the open dialog's options and memory, the current
+// folder, the full path cut to 75 characters, empty areas, the popup menu.
+#include "AttachPicture.h"
+#include "Collection.h"
+#include "Database.h"
+#include "PictureOpenDialog.h"
+#include "PicturePopupMenu.h"
+#include "ScriptedDialogs.h"
+#include "TableView.h"
+#include "TestPictures.h"
+
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QTest>
+
+using namespace kvilbro;
+using namespace kvilbro::test;
+
+namespace {
+
+const QStringList NumberOrder{"Land", "Stamoplysning", "Nummer", "Type", "Tæller"};
+
+struct Views {
+    explicit Views(const QString& dir) : db(dir), areas(db, TableId::Areas), numbers(db, TableId::Numbers, NumberOrder)
+    {
+        numbers.setMaster(&areas, {"Land", "Stamoplysning"}, {"National ID", "Beskrivelse"});
+        areas.open();
+        numbers.open();
+    }
+    Database db;
+    TableView areas;
+    TableView numbers;
+};
+
+} // namespace
+
+class AttachPictureTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { pinEnvironment(); }
+
+    void init()
+    {
+        c = std::make_unique<Collection>();
+        c->addArea("DK", "Danmark");
+        c->addArea("IS", "Island");
+        for (int n = 1; n <= 3; ++n)
+            c->addNumber("DK", "Danmark", n, {}, {"x", "", "x"}, {}, n == 2 ? "fin" : "");
+        views = std::make_unique<Views>(c->path());
+    }
+    void cleanup()
+    {
+        views.reset();
+        c.reset();
+    }
+
+    void storesTheFullPathInTheCurrentNumber()
+    {
+        CurrentDirGuard cwd;
+        const QString chosen = c->path() + "/billeder/stamp.jpg";
+        QDir(c->path()).mkdir("billeder");
+        ScriptedDialogs dialogs;
+        dialogs.answerOpenFile(chosen);
+        PictureOpenDialog openDialog;
+        views->numbers.next(); // number 2
+        attachPicture(views->numbers, dialogs, openDialog);
+
+        QCOMPARE(views->numbers.state(), TableView::State::Browse);
+        QCOMPARE(c->scalar("SELECT Billede FROM stm2manc WHERE Nummer = 2").toString(), chosen);
+        QCOMPARE(c->scalar("SELECT Bemærkning FROM stm2manc WHERE Nummer = 2").toString(), QString("fin"));
+        QCOMPARE(c->count("stm2manc", "Billede IS NOT NULL"), 1);
+        QCOMPARE(views->numbers.asText(u"Nummer"), QString("2"));
+        // The dialog need not find the file, and leaves us in its folder.
+        QCOMPARE(QDir::currentPath(), c->path() + "/billeder");
+    }
+
+    void emptyAreaGetsANewRowWithLinkAndPath()
+    {
+        ScriptedDialogs dialogs;
+        dialogs.answerOpenFile(c->path() + "/is.bmp");
+        PictureOpenDialog openDialog;
+        CurrentDirGuard cwd;
+        views->areas.next();
+        QVERIFY(views->numbers.isEmpty());
+        attachPicture(views->numbers, dialogs, openDialog);
+
+        QCOMPARE(c->count("stm2manc", "Land = 'IS'"), 1);
+        QCOMPARE(c->count("stm2manc", "Land = 'IS' AND Stamoplysning = 'Island' AND Billede = '" + c->path() +
+                                          "/is.bmp' AND Nummer IS NULL AND Type IS NULL AND \"***\" IS NULL AND "
+                                          "\"*\" IS NULL AND O IS NULL AND Bemærkning IS NULL"),
+                 1);
+        QCOMPARE(c->count("stm2manc"), 4);
+    }
+
+    void pathIsExpandedAndCut_data()
+    {
+        QTest::addColumn<QString>("chosen"); // relative to the collection's folder
+        QTest::addColumn<QString>("stored"); // the same, or "cut" for the first 75 characters
+        QTest::newRow("relative name") << "rel:sub/../stamp.bmp"
+                                       << "stamp.bmp";
+        QTest::newRow("long path, cut to 75") << QString("deep/") + QString(80, 'm') + "/stamp.jpg"
+                                              << "cut";
+    }
+    void pathIsExpandedAndCut()
+    {
+        QFETCH(QString, chosen);
+        QFETCH(QString, stored);
+        CurrentDirGuard cwd;
+        QDir::setCurrent(c->path());
+        ScriptedDialogs dialogs;
+        const bool relative = chosen.startsWith("rel:");
+        dialogs.answerOpenFile(relative ? chosen.mid(4) : c->path() + "/" + chosen);
+        const QString full = c->path() + "/" + (stored == "cut" ? chosen : stored);
+        QDir().mkpath(QFileInfo(full).absolutePath());
+        PictureOpenDialog openDialog;
+        attachPicture(views->numbers, dialogs, openDialog);
+        const QString expected = stored == "cut" ? full.left(75) : full;
+        QVERIFY(full.size() > 75 || stored != "cut");
+        QCOMPARE(c->scalar("SELECT Billede FROM stm2manc WHERE Nummer = 1").toString(), expected);
+        QCOMPARE(openDialog.fileName(), full);
+        QCOMPARE(QDir::currentPath(), QFileInfo(full).absolutePath());
+    }
+
+    void cancelChangesNothing()
+    {
+        CurrentDirGuard cwd;
+        const QString before = QDir::currentPath();
+        ScriptedDialogs dialogs; // no answer: cancelled
+        PictureOpenDialog openDialog;
+        attachPicture(views->numbers, dialogs, openDialog);
+        QCOMPARE(dialogs.shownOf("open").size(), 1);
+        QCOMPARE(views->numbers.state(), TableView::State::Browse);
+        QCOMPARE(c->count("stm2manc", "Billede IS NOT NULL"), 0);
+        QCOMPARE(QDir::currentPath(), before);
+        QCOMPARE(openDialog.options().initialName, QString("*.bmp;*.jpg"));
+    }
+
+    // The dialog remembers the last file: next time it opens in its folder with its name.
+    void dialogOptionsAndMemory()
+    {
+        CurrentDirGuard cwd;
+        ScriptedDialogs dialogs;
+        PictureOpenDialog openDialog;
+        dialogs.answerOpenFile(c->path() + "/first/a.jpg");
+        dialogs.answerOpenFile(QString());
+        attachPicture(views->numbers, dialogs, openDialog);
+        FileDialogOptions first = dialogs.lastFileOptions;
+        QCOMPARE(first.filters, QStringList{"Billedfiler (*.jpg *.bmp)"});
+        QCOMPARE(first.initialName, QString("*.bmp;*.jpg"));
+        QCOMPARE(first.directory, QString());
+
+        attachPicture(views->numbers, dialogs, openDialog); // cancelled
+        QCOMPARE(dialogs.lastFileOptions.filters, first.filters);
+        QCOMPARE(dialogs.lastFileOptions.directory, c->path() + "/first");
+        QCOMPARE(dialogs.lastFileOptions.initialName, QString("a.jpg"));
+        QCOMPARE(openDialog.options().directory, c->path() + "/first");
+    }
+
+    // A right-click makes the clicked row current before the menu opens.
+    void popupMenuMovesToTheClickedRow()
+    {
+        QStandardItemModel model(5, 3);
+        QTableView grid;
+        grid.setModel(&model);
+        grid.resize(300, 200);
+        grid.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&grid));
+        grid.setCurrentIndex(model.index(0, 1));
+        PicturePopupMenu menu(&grid);
+        QCOMPARE(menu.objectName(), QString("PopupMenu1"));
+        QCOMPARE(menu.hentbillede()->text(), QString("Hent billede"));
+        QCOMPARE(menu.hentbillede()->objectName(), QString("Hentbillede"));
+
+        const QPoint onRow3 = grid.visualRect(model.index(3, 2)).center();
+        emit grid.customContextMenuRequested(onRow3);
+        QCOMPARE(grid.currentIndex().row(), 3);
+        QTRY_VERIFY(menu.isVisible());
+        menu.hide();
+
+        // Below the last row: the menu opens on the current row.
+        emit grid.customContextMenuRequested(QPoint(5, 190));
+        QCOMPARE(grid.currentIndex().row(), 3);
+        menu.hide();
+    }
+
+private:
+    std::unique_ptr<Collection> c;
+    std::unique_ptr<Views> views;
+};
+
+QTEST_MAIN(AttachPictureTest)
+#include "tst_attachpicture.moc"

@@ -1,0 +1,314 @@
+// The picture panel: the refresh on the current number, the default picture,
+// failures that keep the previous picture, the start picture and CheckBox2.
+#include "Collection.h"
+#include "Database.h"
+#include "Error.h"
+#include "ErrorGuard.h"
+#include "ImageWidget.h"
+#include "PicturePanel.h"
+#include "ScriptedDialogs.h"
+#include "TForm6.h"
+#include "TableView.h"
+#include "TestPictures.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QTest>
+
+using namespace kvilbro;
+using namespace kvilbro::test;
+
+namespace {
+
+const QStringList NumberOrder{"Land", "Stamoplysning", "Nummer", "Type", "Tæller"};
+
+struct Views {
+    explicit Views(const QString& dir) : db(dir), areas(db, TableId::Areas), numbers(db, TableId::Numbers, NumberOrder)
+    {
+        numbers.setMaster(&areas, {"Land", "Stamoplysning"}, {"National ID", "Beskrivelse"});
+        areas.open();
+        numbers.open();
+    }
+    Database db;
+    TableView areas;
+    TableView numbers;
+};
+
+// The part of the main window the panel works on: the numbers panel and the
+// picture panel side by side, and the check box elsewhere in the window.
+struct Window {
+    Window()
+    {
+        window.resize(700, 400);
+        auto* layout = new QHBoxLayout(&window);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(0);
+        panel3 = new QWidget;
+        layout->addWidget(panel3, 1);
+        panel5 = new QFrame;
+        panel5->setObjectName("Panel5");
+        panel5->setFixedWidth(184);
+        layout->addWidget(panel5);
+        image1 = new ImageWidget(panel5);
+        image1->setObjectName("Image1");
+        checkBox2 = new QCheckBox(&window);
+        checkBox2->setObjectName("CheckBox2");
+        checkBox2->setGeometry(664, 112, 97, 17);
+    }
+    QWidget window;
+    QWidget* panel3;
+    QFrame* panel5;
+    ImageWidget* image1;
+    QCheckBox* checkBox2;
+};
+
+// Counts the paint events a widget receives.
+struct PaintCounter : QObject {
+    explicit PaintCounter(QWidget* w) { w->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+    int paints = 0;
+};
+
+bool near(QRgb a, QRgb b)
+{
+    return qAbs(qRed(a) - qRed(b)) <= 6 && qAbs(qGreen(a) - qGreen(b)) <= 6 && qAbs(qBlue(a) - qBlue(b)) <= 6;
+}
+
+const QRgb Red = qRgb(220, 30, 30), Green = qRgb(30, 160, 60), Blue = qRgb(40, 60, 200), Grey = qRgb(128, 128, 128);
+
+} // namespace
+
+class PicturePanelTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { pinEnvironment(); }
+
+    void init()
+    {
+        c = std::make_unique<Collection>();
+        const QString d = c->path();
+        writePicture(d + "/frim.bmp", plainPicture({90, 110}, Grey));
+        writePicture(d + "/pictures/a.jpg", plainPicture({300, 200}, Red));
+        writePicture(d + "/pictures/b.bmp", plainPicture({60, 90}, Green));
+        writePicture(d + "/pictures/c.Jpg", plainPicture({30, 30}, Blue));
+        writePicture(d + "/pictures/d.jpeg", plainPicture({30, 30}, Blue));
+        writePicture(d + "/pictures/e.JPG", plainPicture({1024, 768}, Blue));
+        QDir(d).mkpath("pictures/folder.jpg");
+        writeBytes(d + "/pictures/album.jpg/notes.txt", "not a picture");
+        const QStringList billede{"pictures/a.jpg",
+                                  "pictures/b.bmp",
+                                  "",
+                                  "pictures/gone.jpg",
+                                  "pictures/c.Jpg",
+                                  "pictures/d.jpeg",
+                                  "pictures/folder.jpg",
+                                  "pictures/album.jpg/notes.txt",
+                                  "pictures/e.JPG"};
+        c->addArea("DK", "Danmark");
+        c->addArea("IS", "Island");
+        for (int n = 1; n <= billede.size(); ++n)
+            c->addNumber("DK", "Danmark", n, {}, {}, billede[n - 1].isEmpty() ? QString() : d + "/" + billede[n - 1]);
+        views = std::make_unique<Views>(d);
+        w = std::make_unique<Window>();
+        panel = std::make_unique<PicturePanel>(w->panel5, w->image1, w->checkBox2, &w->window, views->numbers,
+                                               d + "/frim.bmp");
+        dialogs = std::make_unique<ScriptedDialogs>();
+        ErrorGuard::setDialogs(dialogs.get());
+    }
+
+    void cleanup()
+    {
+        ErrorGuard::setDialogs(nullptr);
+        panel.reset();
+        w.reset();
+        views.reset();
+        c.reset();
+    }
+
+    void refreshShowsTheNumbersPicture_data()
+    {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QRgb>("colour");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("JPEG, fitted") << 1 << Red << QSize(100, 67);
+        QTest::newRow("bitmap within the box") << 2 << Green << QSize(60, 90);
+        QTest::newRow(".JPG, fitted") << 9 << Blue << QSize(100, 75);
+        QTest::newRow("empty: default") << 3 << Grey << QSize(82, 100);
+        QTest::newRow("missing file: default") << 4 << Grey << QSize(82, 100);
+        QTest::newRow("mixed-case .Jpg: default") << 5 << Grey << QSize(82, 100);
+        QTest::newRow(".jpeg: default") << 6 << Grey << QSize(82, 100);
+        QTest::newRow("a folder: default") << 7 << Grey << QSize(82, 100);
+    }
+    void refreshShowsTheNumbersPicture()
+    {
+        QFETCH(int, number);
+        QFETCH(QRgb, colour);
+        QFETCH(QSize, size);
+        QVERIFY(views->numbers.locate({"Nummer"}, {QString::number(number)}, false));
+        panel->refresh();
+        QCOMPARE(w->image1->size(), size);
+        QCOMPARE(w->image1->pos(), QPoint(16, 32));
+        QVERIFY(near(panel->picture().pixel(5, 5), colour));
+        // Held at full resolution, drawn reduced.
+        QVERIFY(panel->picture().width() >= size.width());
+    }
+
+    void areaWithoutNumbersShowsTheDefault()
+    {
+        views->numbers.first();
+        panel->refresh();
+        QCOMPARE(w->image1->size(), QSize(100, 67));
+        views->areas.next();
+        QVERIFY(views->numbers.isEmpty());
+        panel->refresh();
+        QCOMPARE(w->image1->size(), QSize(82, 100));
+        QVERIFY(near(panel->picture().pixel(0, 0), Grey));
+    }
+
+    // Loading fails; the general error handler shows the loader's message and
+    // the panel keeps its picture and size.
+    void failedRefreshKeepsThePreviousPicture_data()
+    {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("defaultPicture");
+        QTest::addColumn<QString>("message");
+        QTest::newRow(".jpg in a folder, a text file") << 8 << "frim.bmp"
+                                                       << "Unknown picture file extension (.txt)";
+        QTest::newRow("empty default picture") << 3 << ""
+                                               << "Unknown picture file extension (.)";
+        QTest::newRow("missing default picture")
+            << 3 << "gone.bmp"
+            << "Cannot open the picture file %1/gone.bmp: No such file or directory.";
+        QTest::newRow("damaged default picture") << 3 << "cut.bmp"
+                                                 << "Premature end of bitmap file.";
+    }
+    void failedRefreshKeepsThePreviousPicture()
+    {
+        QFETCH(int, number);
+        QFETCH(QString, defaultPicture);
+        QFETCH(QString, message);
+        const QByteArray bitmap = readBytes(c->path() + "/frim.bmp");
+        writeBytes(c->path() + "/cut.bmp", bitmap.left(bitmap.size() / 2));
+        panel->setDefaultPicture(defaultPicture.isEmpty() ? QString() : c->path() + "/" + defaultPicture);
+        views->numbers.first();
+        panel->refresh();
+        const qint64 shown = panel->picture().cacheKey();
+
+        QVERIFY(views->numbers.locate({"Nummer"}, {QString::number(number)}, false));
+        QVERIFY(!ErrorGuard::guarded([&] { panel->refresh(); }));
+        QCOMPARE(dialogs->messages(), QStringList{message.contains("%1") ? message.arg(c->path()) : message});
+        QCOMPARE(panel->picture().cacheKey(), shown);
+        QCOMPARE(w->image1->size(), QSize(100, 67));
+    }
+
+    // Every refresh reads the file again.
+    void refreshReadsTheFileAnew()
+    {
+        views->numbers.first();
+        panel->refresh();
+        writePicture(c->path() + "/pictures/a.jpg", plainPicture({50, 60}, Blue));
+        panel->refresh();
+        QCOMPARE(w->image1->size(), QSize(50, 60));
+        QVERIFY(near(panel->picture().pixel(1, 1), Blue));
+    }
+
+    // The viewer's copy and the picture shown are never decoded over, even
+    // though the panel decodes into the memory of pictures it let go.
+    void refreshesLeaveTheViewersCopyAlone()
+    {
+        const QString d = c->path();
+        views->numbers.first();
+        panel->refresh(); // red, 300 x 200
+        TForm6 viewer;
+        viewer.showPicture(panel->picture(), "Kvilbro ver. 3,8");
+        for (const QRgb colour : {Green, Blue, Green, Grey}) {
+            writePicture(d + "/pictures/a.jpg", plainPicture({300, 200}, colour));
+            const QImage before = panel->picture();
+            const QRgb shown = before.pixel(0, 0);
+            panel->refresh();
+            QVERIFY(near(panel->picture().pixel(0, 0), colour));
+            QCOMPARE(before.pixel(0, 0), shown);
+        }
+        QVERIFY(near(viewer.picture().pixel(0, 0), Red));
+        viewer.close();
+    }
+
+    void refreshRunsWhileHiddenAndRepaints()
+    {
+        w->window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w->window));
+        w->checkBox2->setChecked(true);
+        QVERIFY(!w->panel5->isVisible());
+        PaintCounter paints(&w->window);
+        views->numbers.first();
+        panel->refresh();
+        QVERIFY(paints.paints > 0); // at once, not at the next turn of the event loop
+        QCOMPARE(w->image1->size(), QSize(100, 67));
+        w->checkBox2->setChecked(false);
+        QVERIFY(w->image1->isVisible());
+        QVERIFY(near(w->image1->picture().pixel(0, 0), Red));
+    }
+
+    // Start-up: CheckBox2 ticked hides the panel, then the start picture is
+    // loaded and fitted; unticking shows it, ticking hides it again and
+    // gives the numbers panel the width.
+    void startPictureHiddenAndShown()
+    {
+        CurrentDirGuard cwd;
+        QDir::setCurrent(c->path());
+        writePicture(c->path() + "/Frim.bmp", plainPicture({160, 200}, Green));
+        w->window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w->window));
+
+        PaintCounter paints(&w->window);
+        w->checkBox2->setChecked(true);
+        QVERIFY(paints.paints > 0);
+        QCOMPARE(w->checkBox2->text(), QString("Vis billede"));
+        QVERIFY(w->panel5->isHidden());
+        QCOMPARE(w->panel3->width(), 700);
+        panel->loadStartPicture();
+        QCOMPARE(w->image1->size(), QSize(80, 100));
+
+        w->checkBox2->setChecked(false);
+        QCOMPARE(w->checkBox2->text(), QString("Skjul billede"));
+        QVERIFY(w->panel5->isVisible());
+        QCOMPARE(w->panel3->width(), 700 - 184);
+        QCOMPARE(w->image1->geometry(), QRect(16, 32, 80, 100));
+        QVERIFY(near(w->image1->picture().pixel(0, 0), Green));
+
+        w->checkBox2->setChecked(true);
+        QVERIFY(w->panel5->isHidden());
+        QCOMPARE(w->panel3->width(), 700);
+    }
+
+    void missingStartPicture()
+    {
+        CurrentDirGuard cwd;
+        QDir::setCurrent(c->path());
+        QString message;
+        try {
+            panel->loadStartPicture();
+        } catch (const Error& e) {
+            message = e.message();
+        }
+        QCOMPARE(message, "Cannot open the picture file " + c->path() + "/Frim.bmp: No such file or directory");
+        QVERIFY(panel->picture().isNull());
+    }
+
+private:
+    std::unique_ptr<Collection> c;
+    std::unique_ptr<Views> views;
+    std::unique_ptr<Window> w;
+    std::unique_ptr<PicturePanel> panel;
+    std::unique_ptr<ScriptedDialogs> dialogs;
+};
+
+QTEST_MAIN(PicturePanelTest)
+#include "tst_picturepanel.moc"

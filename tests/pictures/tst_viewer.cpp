@@ -1,0 +1,168 @@
+// The picture viewer TForm6: natural size, centred, scroll ranges, outer
+// size, first-time centring, keeping its picture, focus back to the grid.
+#include "CentredImage.h"
+#include "Collection.h"
+#include "TForm6.h"
+#include "TestPictures.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTest>
+#include <QVBoxLayout>
+
+using namespace kvilbro;
+using namespace kvilbro::test;
+
+namespace {
+
+const QString Caption = QStringLiteral("Kvilbro ver. 3,8");
+
+// A main window with the numbers grid and something else to hold the focus.
+struct MainWindow {
+    MainWindow()
+    {
+        auto* layout = new QVBoxLayout(&window);
+        other = new QLineEdit;
+        grid = new QTableView;
+        grid->setObjectName("DBGrid2");
+        layout->addWidget(other);
+        layout->addWidget(grid);
+        window.setWindowTitle(Caption);
+        window.resize(500, 400);
+    }
+    QWidget window;
+    QLineEdit* other;
+    QTableView* grid;
+};
+
+} // namespace
+
+class ViewerTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { pinEnvironment(); }
+
+    void menuAndControls()
+    {
+        TForm6 viewer;
+        const QList<QAction*> items = viewer.menuBar()->actions();
+        QCOMPARE(items.size(), 1);
+        QCOMPARE(items[0]->objectName(), QString("LukAltF41"));
+        QCOMPARE(items[0]->text(), QString("&Luk   (Alt+F4)"));
+        QCOMPARE(viewer.menuBar()->objectName(), QString("MainMenu1"));
+        QVERIFY(viewer.findChild<QWidget*>("Panel3"));
+        QVERIFY(viewer.findChild<CentredImage*>("Image1"));
+        QVERIFY(!viewer.isVisible());
+    }
+
+    void naturalSizeInAWindowOfPicturePlus100()
+    {
+        TForm6 viewer;
+        viewer.showPicture(plainPicture({300, 200}, Qt::red), Caption);
+        QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+        QVERIFY(!viewer.isModal());
+        QCOMPARE(viewer.windowTitle(), Caption);
+        QCOMPARE(viewer.frameGeometry().size(), QSize(400, 300));
+        QCOMPARE(viewer.scrollRange(), QSize(300, 200));
+
+        // Room to spare: no scroll bars, the picture centred with a margin.
+        auto* area = viewer.findChild<QScrollArea*>();
+        QCOMPARE(area->horizontalScrollBar()->maximum(), 0);
+        QCOMPARE(area->verticalScrollBar()->maximum(), 0);
+        auto* image = viewer.findChild<CentredImage*>("Image1");
+        QCOMPARE(image->picture().size(), QSize(300, 200));
+        const QRect drawn = image->pictureRect();
+        QCOMPARE(drawn.size(), QSize(300, 200));
+        QVERIFY(qAbs(drawn.center().x() - image->rect().center().x()) <= 1);
+        QVERIFY(qAbs(drawn.center().y() - image->rect().center().y()) <= 1);
+        QVERIFY(drawn.left() > 0 && drawn.top() > 0);
+        QCOMPARE(image->grab().toImage().pixel(drawn.center()), qRgb(255, 0, 0));
+    }
+
+    // Smaller than the picture: the area extends to the range and scrolls.
+    void smallerWindowScrollsOverTheRange()
+    {
+        TForm6 viewer;
+        viewer.showPicture(plainPicture({300, 200}, Qt::red), Caption);
+        QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+        viewer.resize(180, 140);
+        auto* area = viewer.findChild<QScrollArea*>();
+        QTRY_VERIFY(area->horizontalScrollBar()->maximum() > 0);
+        const QSize viewport = area->viewport()->size();
+        QVERIFY(viewport.width() < 300 && viewport.height() < 200);
+        QCOMPARE(area->horizontalScrollBar()->maximum(), 300 - viewport.width());
+        QCOMPARE(area->verticalScrollBar()->maximum(), 200 - viewport.height());
+        QCOMPARE(area->widget()->size(), QSize(300, 200));
+    }
+
+    // Centred on the screen the first time; afterwards where it was left,
+    // with the size of the new picture, which replaces the old one.
+    void placeSizeAndPictureOfLaterShowings()
+    {
+        TForm6 viewer;
+        viewer.showPicture(plainPicture({300, 200}, Qt::red), Caption);
+        QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+        const QRect screen = viewer.screen()->availableGeometry();
+        QVERIFY(qAbs(viewer.frameGeometry().center().x() - screen.center().x()) <= 1);
+        QVERIFY(qAbs(viewer.frameGeometry().center().y() - screen.center().y()) <= 1);
+
+        viewer.move(20, 30);
+        viewer.close();
+        QVERIFY(!viewer.isVisible());
+        QCOMPARE(viewer.picture().size(), QSize(300, 200)); // kept while hidden
+
+        viewer.showPicture(plainPicture({120, 500}, Qt::blue), Caption);
+        QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+        QCOMPARE(viewer.pos(), QPoint(20, 30));
+        QCOMPARE(viewer.frameGeometry().size(), QSize(220, 600));
+        QCOMPARE(viewer.scrollRange(), QSize(120, 500));
+        QCOMPARE(viewer.picture().pixel(0, 0), qRgb(0, 0, 255));
+
+        // Opened again while open: the new picture and size, same window.
+        viewer.showPicture(plainPicture({40, 30}, Qt::green), Caption);
+        QVERIFY(viewer.isVisible());
+        QCOMPARE(viewer.frameGeometry().size(), QSize(140, 130));
+        QCOMPARE(viewer.scrollRange(), QSize(40, 30));
+    }
+
+    void closingGivesTheFocusToTheNumbersGrid_data()
+    {
+        QTest::addColumn<bool>("byMenuItem");
+        QTest::newRow("Luk menu item") << true;
+        QTest::newRow("close button") << false;
+    }
+    void closingGivesTheFocusToTheNumbersGrid()
+    {
+        QFETCH(bool, byMenuItem);
+        MainWindow main;
+        main.window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&main.window));
+        main.other->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), main.other);
+
+        TForm6 viewer;
+        viewer.setReturnFocus(main.grid);
+        QSignalSpy closed(&viewer, &TForm6::closed);
+        viewer.showPicture(plainPicture({30, 20}, Qt::red), main.window.windowTitle());
+        QVERIFY(QTest::qWaitForWindowActive(&viewer));
+        if (byMenuItem)
+            viewer.findChild<QAction*>("LukAltF41")->trigger();
+        else
+            viewer.close();
+        QVERIFY(!viewer.isVisible());
+        QCOMPARE(closed.count(), 1);
+        QTRY_COMPARE(QApplication::focusWidget(), main.grid);
+        QTRY_COMPARE(QApplication::activeWindow(), &main.window);
+    }
+};
+
+QTEST_MAIN(ViewerTest)
+#include "tst_viewer.moc"
