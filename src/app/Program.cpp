@@ -6,6 +6,7 @@
 #include "ErrorGuard.h"
 #include "TAboutBox.h"
 #include "TForm2.h"
+#include "TForm6.h"
 
 #include <QApplication>
 
@@ -18,6 +19,7 @@ Program::Program(Dialogs& dialogs) : dialogs_(dialogs) {}
 Program::~Program()
 {
     about_.reset();
+    viewer_.reset();
     form2_.reset();
     db_.reset();
 }
@@ -35,6 +37,9 @@ bool Program::start()
         return false;
     }
     form2_->FormCreate();
+    // 2. The picture viewer.
+    viewer_ = std::make_unique<TForm6>();
+    form2_->setViewer(viewer_.get());
     // 3. The about box.
     about_ = std::make_unique<TAboutBox>(form2_.get());
     form2_->setAboutBox(about_.get());

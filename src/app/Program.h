@@ -8,6 +8,7 @@ class Database;
 class Dialogs;
 class TAboutBox;
 class TForm2;
+class TForm6;
 
 // Everything start-up builds, in the order it builds it; all of it lives until
 // the program ends.
@@ -26,11 +27,13 @@ public:
     Database* database() const { return db_.get(); }
     TForm2* mainWindow() const { return form2_.get(); }
     TAboutBox* aboutBox() const { return about_.get(); }
+    TForm6* viewer() const { return viewer_.get(); }
 
 private:
     Dialogs& dialogs_;
     std::unique_ptr<Database> db_;
     std::unique_ptr<TForm2> form2_;
+    std::unique_ptr<TForm6> viewer_;
     std::unique_ptr<TAboutBox> about_;
 };
 

@@ -8,7 +8,12 @@
 #include "ErrorGuard.h"
 #include "Gauge.h"
 #include "ImageWidget.h"
+#include "AttachPicture.h"
 #include "LabelGaugeProgress.h"
+#include "PictureOpenDialog.h"
+#include "PicturePanel.h"
+#include "PicturePopupMenu.h"
+#include "TForm6.h"
 #include "Settings.h"
 #include "TableView.h"
 
@@ -154,7 +159,7 @@ void TForm2::buildPanels()
     Button5 = new QPushButton(QStringLiteral("Vis &Billede    (Alt+B)"), Panel1);
     Button5->setObjectName(QStringLiteral("Button5"));
     Button5->setGeometry(384, 8, 113, 25);
-    Button5->setEnabled(false); // until the viewer is wired
+    connect(Button5, &QPushButton::clicked, this, [this] { ErrorGuard::guarded([this] { Button5Click(); }); });
 
     // Panel2: areas grid, collector, picture check box, status text.
     DBGrid1 = new DBGrid(*Table1, dialogs_,
@@ -230,14 +235,15 @@ void TForm2::buildPanels()
     Image1->setGeometry(16, 32, 100, 100);
     Panel5->hide(); // the program starts with the picture panel hidden
 
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    Hentbillede = PopupMenu1->addAction(QStringLiteral("Hent billede"));
-    Hentbillede->setObjectName(QStringLiteral("Hentbillede"));
-    Hentbillede->setEnabled(false); // until attaching a picture is wired
-    DBGrid2->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(DBGrid2, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { PopupMenu1->popup(DBGrid2->viewport()->mapToGlobal(at)); });
+    pictures_ = std::make_unique<PicturePanel>(Panel5, Image1, CheckBox2, this, *Table2);
+    OpenDialog1 = std::make_unique<PictureOpenDialog>();
+    PopupMenu1 = new PicturePopupMenu(DBGrid2);
+    Hentbillede = PopupMenu1->hentbillede();
+    connect(Hentbillede, &QAction::triggered, this, [this] { ErrorGuard::guarded([this] { HentbilledeClick(); }); });
+    pictureRefresh_ = [this] {
+        pictures_->setDefaultPicture(Settings::current().defaultPicture);
+        pictures_->refresh();
+    };
 
     // Picture refresh triggers of the numbers grid and its navigator.
     connect(DBGrid2, &DBGrid::keyPressArrived, this, &TForm2::refreshPicture);
@@ -287,7 +293,8 @@ void TForm2::buildMenus()
     addItem(add, QStringLiteral("&Numre"), QStringLiteral("Numre1Click"), [this] { Numre1Click(); });
     addItem(add, QStringLiteral("Nyt &samleområde"), QStringLiteral("Nytsamleomrde1Click"),
             [this] { Nytsamleomrde1Click(); });
-    addItem(add, QStringLiteral("Tilføj &et billede"), QStringLiteral("Tilfjetbillede1Click"), {});
+    addItem(add, QStringLiteral("Tilføj &et billede"), QStringLiteral("Tilfjetbillede1Click"),
+            [this] { Tilfjetbillede1Click(); });
     addItem(add, QStringLiteral("&Tilføj mange billeder"), QStringLiteral("yClick"), {});
 
     QMenu* print = bar->addMenu(QStringLiteral("&Udskriv"));
@@ -348,9 +355,10 @@ void TForm2::FormCreate()
     step([this] { Table3->first(); });
     // 4.
     Settings::forStartUp().helpDocument = QStringLiteral("index.html");
-    // 5. and 6. Tick CheckBox2 and show the start picture.
-    if (startPictureSteps_)
-        step(startPictureSteps_);
+    // 5. Ticking CheckBox2 hides the picture panel.
+    step([this] { CheckBox2->setChecked(true); });
+    // 6. The start picture, fitted into the panel's box.
+    step([this] { pictures_->loadStartPicture(QStringLiteral("Frim.bmp")); });
     // 7. Shown and in front.
     show();
     keepOuterSize();
@@ -425,6 +433,28 @@ void TForm2::Omprogrammet1Click()
     aboutBox_->show();
     aboutBox_->raise();
     aboutBox_->activateWindow();
+}
+
+void TForm2::setViewer(TForm6* viewer)
+{
+    viewer_ = viewer;
+    viewer_->setReturnFocus(DBGrid2);
+}
+
+void TForm2::Button5Click()
+{
+    if (viewer_)
+        viewer_->showPicture(pictures_->picture(), windowTitle());
+}
+
+void TForm2::HentbilledeClick()
+{
+    attachPicture(*Table2, dialogs_, *OpenDialog1);
+}
+
+void TForm2::Tilfjetbillede1Click()
+{
+    HentbilledeClick();
 }
 
 void TForm2::Nytsamleomrde1Click()

@@ -18,6 +18,10 @@ namespace kvilbro {
 
 class BevelPanel;
 class CollectionCommands;
+class PictureOpenDialog;
+class PicturePanel;
+class PicturePopupMenu;
+class TForm6;
 class Database;
 class DBEdit;
 class DBGrid;
@@ -47,12 +51,12 @@ public:
     Progress& progress() const;
     QPrinter& printer() { return printer_; }
     void setAboutBox(QWidget* about) { aboutBox_ = about; }
+    void setViewer(TForm6* viewer);
+    PicturePanel& picturePanel() const { return *pictures_; }
     // The picture refresh that the numbers grid's keys and clicks and the number
-    // navigator trigger. The picture panel fills it in.
+    // navigator trigger. Tests may put their own in its place.
     void setPictureRefresh(std::function<void()> refresh) { pictureRefresh_ = std::move(refresh); }
     void refreshPicture();
-    // Start-up's picture steps: tick CheckBox2 and show the start picture.
-    void setStartPictureSteps(std::function<void()> steps) { startPictureSteps_ = std::move(steps); }
 
     // Views
     TableView* Table1 = nullptr;
@@ -78,7 +82,7 @@ public:
     DBEdit* DBEdit3 = nullptr;
     Gauge* Gauge1 = nullptr;
     ImageWidget* Image1 = nullptr;
-    QMenu* PopupMenu1 = nullptr;
+    PicturePopupMenu* PopupMenu1 = nullptr;
     QAction* Hentbillede = nullptr;
 
     // Menu items by handler name, for the subsystems that wire them.
@@ -97,6 +101,9 @@ public:
     void Sletsamleomrde1Click();
     void Sletafkrydsning1Click();
     void Slet2Click();
+    void Button5Click();
+    void HentbilledeClick();
+    void Tilfjetbillede1Click();
 
     static QString homePage();
 
@@ -116,9 +123,11 @@ private:
     QPrinter printer_;
     std::unique_ptr<LabelGaugeProgress> progress_;
     std::unique_ptr<CollectionCommands> commands_;
+    std::unique_ptr<PicturePanel> pictures_;
+    std::unique_ptr<PictureOpenDialog> OpenDialog1;
+    TForm6* viewer_ = nullptr;
     QWidget* aboutBox_ = nullptr;
     std::function<void()> pictureRefresh_;
-    std::function<void()> startPictureSteps_;
     bool keyPreview_ = false;
 };
 

@@ -3,6 +3,7 @@
 #include "ErrorGuard.h"
 
 #include <QDesktopServices>
+#include <QImage>
 #include <QTest>
 
 namespace kvilbro::test {
@@ -10,6 +11,13 @@ namespace kvilbro::test {
 MainWindowFixture::MainWindowFixture(const std::function<void(Collection&)>& fill)
     : previousDir_(QDir::currentPath())
 {
+    // The start picture and the default picture sit beside the tables, as in
+    // a collector's folder.
+    for (const char* name : {"Frim.bmp", "frim.bmp"}) {
+        QImage picture(120, 80, QImage::Format_RGB32);
+        picture.fill(QColor(200, 40, 40));
+        picture.save(collection_.file(name), "BMP");
+    }
     if (fill)
         fill(collection_);
     QDir::setCurrent(collection_.path());
