@@ -103,8 +103,10 @@ QString tenThousand(QTemporaryDir& dir)
     return dir.path();
 }
 
-// "&Numre" with 10 000 on that area, in the real main window: grid, gauge and all.
-void BM_AddNumbersInMainWindow(benchmark::State& state)
+// Runs one menu command, answered by `answer`, in the real main window (grid,
+// gauge and all) on a fresh copy of that collection; only the command is timed.
+void runInMainWindow(benchmark::State& state, const char* handler, const QString& answer,
+                     const std::function<bool(TForm2&)>& done)
 {
     const QString before = QDir::currentPath();
     for (auto _ : state) {
@@ -118,18 +120,25 @@ void BM_AddNumbersInMainWindow(benchmark::State& state)
         TForm2& w = *program->mainWindow();
         if (!QTest::qWaitForWindowExposed(&w))
             state.SkipWithError("not shown");
-        dialogs.answerInput(QStringLiteral("10000"));
+        dialogs.answerInput(answer);
         dialogs.shownMessages.clear(); // this collection has no start picture
         state.ResumeTiming();
-        w.menuAction(QStringLiteral("Numre1Click"))->trigger();
+        w.menuAction(QString::fromLatin1(handler))->trigger();
         state.PauseTiming();
-        if (w.Table2->recordCount() != 20000 || !dialogs.shownMessages.isEmpty())
+        if (!done(w) || !dialogs.shownMessages.isEmpty())
             state.SkipWithError("wrong result");
         program.reset();
         ErrorGuard::setDialogs(nullptr);
         QDir::setCurrent(before);
         state.ResumeTiming();
     }
+}
+
+// "&Numre" with 10 000 on that area.
+void BM_AddNumbersInMainWindow(benchmark::State& state)
+{
+    runInMainWindow(state, "Numre1Click", QStringLiteral("10000"),
+                    [](TForm2& w) { return w.Table2->recordCount() == 20000; });
 }
 
 // The floor for the two above, in the same run: the same 10 000 rows into the
@@ -149,33 +158,11 @@ void BM_AddPlainSqliteFloor(benchmark::State& state)
     }
 }
 
-// "&Slet samleområde" on the area of 10 000 numbers, in the real main window.
+// "&Slet samleområde" on the area of 10 000 numbers.
 void BM_DeleteAreaInMainWindow(benchmark::State& state)
 {
-    const QString before = QDir::currentPath();
-    for (auto _ : state) {
-        state.PauseTiming();
-        QTemporaryDir dir;
-        QDir::setCurrent(tenThousand(dir));
-        bench::BenchDialogs dialogs;
-        ErrorGuard::setDialogs(&dialogs);
-        auto program = std::make_unique<Program>(dialogs);
-        program->start();
-        TForm2& w = *program->mainWindow();
-        if (!QTest::qWaitForWindowExposed(&w))
-            state.SkipWithError("not shown");
-        dialogs.answerInput(QStringLiteral("SLET"));
-        dialogs.shownMessages.clear(); // this collection has no start picture
-        state.ResumeTiming();
-        w.menuAction(QStringLiteral("Sletsamleomrde1Click"))->trigger();
-        state.PauseTiming();
-        if (w.Table1->recordCount() != 2 || !dialogs.shownMessages.isEmpty())
-            state.SkipWithError("wrong result");
-        program.reset();
-        ErrorGuard::setDialogs(nullptr);
-        QDir::setCurrent(before);
-        state.ResumeTiming();
-    }
+    runInMainWindow(state, "Sletsamleomrde1Click", QStringLiteral("SLET"),
+                    [](TForm2& w) { return w.Table1->recordCount() == 2; });
 }
 
 } // namespace

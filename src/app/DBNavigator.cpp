@@ -93,9 +93,8 @@ DBNavigator::DBNavigator(TableView& view, Dialogs& dialogs, QList<Button> button
         connect(b, &QToolButton::clicked, this, [this, kind] { press(kind); });
         buttons_ << b;
     }
+    // Position and state change only together with positionChanged.
     connect(&view_, &TableView::positionChanged, this, &DBNavigator::updateButtons);
-    connect(&view_, &TableView::rowsReset, this, &DBNavigator::updateButtons);
-    connect(&view_, &TableView::rowChanged, this, &DBNavigator::updateButtons);
     updateButtons();
 }
 
@@ -117,8 +116,17 @@ void DBNavigator::resizeEvent(QResizeEvent*)
     }
 }
 
+void DBNavigator::setSuspended(bool suspended)
+{
+    suspended_ = suspended;
+    if (!suspended)
+        updateButtons();
+}
+
 void DBNavigator::updateButtons()
 {
+    if (suspended_)
+        return;
     const int row = view_.currentRow();
     const int rows = view_.rowCount();
     const bool pending = view_.state() != TableView::State::Browse;

@@ -23,6 +23,9 @@ public:
 
     QToolButton* button(Button b) const;
     void updateButtons();
+    // While suspended the buttons stay as they are (a long command posts many
+    // rows); resuming brings them up to date.
+    void setSuspended(bool suspended);
     // Runs a button's action as a click does.
     void press(Button b);
 
@@ -40,6 +43,7 @@ private:
     Dialogs& dialogs_;
     QList<Button> kinds_;
     QList<QToolButton*> buttons_;
+    bool suspended_ = false;
 };
 
 } // namespace kvilbro

@@ -81,6 +81,8 @@ TForm2::TForm2(Database& db, Dialogs& dialogs, QWidget* parent) : QMainWindow(pa
     // While a long command runs, only the status text and the gauge change on
     // screen; the grids catch up when it ends.
     progress_->setBusyHandler([this](bool busy) {
+        DBNavigator1->setSuspended(busy);
+        DBNavigator2->setSuspended(busy);
         for (DBGrid* grid : {DBGrid1, DBGrid2}) {
             if (busy) {
                 grid->tableModel()->suspend();

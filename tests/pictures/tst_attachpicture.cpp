@@ -2,6 +2,7 @@
 // folder, the full path cut to 75 characters, empty areas, the popup menu.
 #include "AttachPicture.h"
 #include "Collection.h"
+#include "MainViews.h"
 #include "Database.h"
 #include "PictureOpenDialog.h"
 #include "PicturePopupMenu.h"
@@ -18,19 +19,8 @@ using namespace kvilbro::test;
 
 namespace {
 
-const QStringList NumberOrder{"Land", "Stamoplysning", "Nummer", "Type", "Tæller"};
 
-struct Views {
-    explicit Views(const QString& dir) : db(dir), areas(db, TableId::Areas), numbers(db, TableId::Numbers, NumberOrder)
-    {
-        numbers.setMaster(&areas, {"Land", "Stamoplysning"}, {"National ID", "Beskrivelse"});
-        areas.open();
-        numbers.open();
-    }
-    Database db;
-    TableView areas;
-    TableView numbers;
-};
+using Views = kvilbro::test::MainViews;
 
 } // namespace
 

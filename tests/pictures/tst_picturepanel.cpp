@@ -1,6 +1,7 @@
 // The picture panel: the refresh on the current number, the default picture,
 // failures that keep the previous picture, the start picture and CheckBox2.
 #include "Collection.h"
+#include "MainViews.h"
 #include "Database.h"
 #include "Error.h"
 #include "ErrorGuard.h"
@@ -21,19 +22,8 @@ using namespace kvilbro::test;
 
 namespace {
 
-const QStringList NumberOrder{"Land", "Stamoplysning", "Nummer", "Type", "Tæller"};
 
-struct Views {
-    explicit Views(const QString& dir) : db(dir), areas(db, TableId::Areas), numbers(db, TableId::Numbers, NumberOrder)
-    {
-        numbers.setMaster(&areas, {"Land", "Stamoplysning"}, {"National ID", "Beskrivelse"});
-        areas.open();
-        numbers.open();
-    }
-    Database db;
-    TableView areas;
-    TableView numbers;
-};
+using Views = kvilbro::test::MainViews;
 
 // The part of the main window the panel works on: the numbers panel and the
 // picture panel side by side, and the check box elsewhere in the window.

@@ -1,6 +1,7 @@
 // What the collector is told when the table files cannot be used, and that a
 // failed post leaves the table as it was and the row pending.
 #include "Collection.h"
+#include "MainViews.h"
 #include "Error.h"
 #include "TableView.h"
 
@@ -24,21 +25,7 @@ QString openError(const QString& dir)
     return QString();
 }
 
-struct Numbers {
-    explicit Numbers(const QString& dir)
-        : db(dir),
-          areas(db, TableId::Areas),
-          numbers(db, TableId::Numbers, {QStringLiteral("Land"), QStringLiteral("Stamoplysning")})
-    {
-        numbers.setMaster(&areas, {QStringLiteral("Land"), QStringLiteral("Stamoplysning")},
-                          {QStringLiteral("National ID"), QStringLiteral("Beskrivelse")});
-        areas.open();
-        numbers.open();
-    }
-    Database db;
-    TableView areas;
-    TableView numbers;
-};
+using Numbers = kvilbro::test::MainViews;
 
 } // namespace
 

@@ -1,5 +1,6 @@
 // The table view's rules: orders, links, pending rows, locate, field rules.
 #include "Collection.h"
+#include "MainViews.h"
 #include "Error.h"
 #include "TableView.h"
 
@@ -14,23 +15,7 @@ namespace {
 const QStringList NumberOrder{QStringLiteral("Land"), QStringLiteral("Stamoplysning"), QStringLiteral("Nummer"),
                               QStringLiteral("Type"), QStringLiteral("Tæller")};
 
-// The views of the main window: areas in their own order, numbers of the
-// current area by number and variant, and the collector row.
-struct Views {
-    explicit Views(const QString& dir)
-        : db(dir), areas(db, TableId::Areas), numbers(db, TableId::Numbers, NumberOrder), collector(db, TableId::Collector)
-    {
-        numbers.setMaster(&areas, {QStringLiteral("Land"), QStringLiteral("Stamoplysning")},
-                          {QStringLiteral("National ID"), QStringLiteral("Beskrivelse")});
-        areas.open();
-        numbers.open();
-        collector.open();
-    }
-    Database db;
-    TableView areas;
-    TableView numbers;
-    TableView collector;
-};
+using Views = kvilbro::test::MainViews;
 
 // "7", "7a", ... for each row of a view, first to last; leaves the view on its last row.
 QStringList walk(TableView& view)
