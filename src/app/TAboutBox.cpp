@@ -7,10 +7,9 @@
 
 namespace kvilbro {
 
-namespace {
 
 // The program's picture: a small stamp with a perforated edge.
-QPixmap stampPicture()
+QPixmap TAboutBox::programPicture()
 {
     QPixmap pm(46, 49);
     pm.fill(Qt::transparent);
@@ -39,8 +38,6 @@ QPixmap stampPicture()
     return pm;
 }
 
-} // namespace
-
 TAboutBox::TAboutBox(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint)
 {
@@ -62,7 +59,7 @@ TAboutBox::TAboutBox(QWidget* parent)
     auto* picture = new QLabel(panel);
     picture->setObjectName(QStringLiteral("ProgramIcon"));
     picture->setGeometry(56, 32, 46, 49);
-    picture->setPixmap(stampPicture());
+    picture->setPixmap(TAboutBox::programPicture());
 
     ProductName = new QLabel(QStringLiteral("Kvilbro"), panel);
     ProductName->setObjectName(QStringLiteral("ProductName"));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPixmap>
 
 class QLabel;
 class QPushButton;
@@ -13,6 +14,8 @@ class TAboutBox : public QDialog {
 
 public:
     explicit TAboutBox(QWidget* parent = nullptr);
+    // The program's picture, also its windows' icon.
+    static QPixmap programPicture();
 
     QLabel* ProductName;
     QLabel* Version;

@@ -15,6 +15,7 @@
 #include "PicturePopupMenu.h"
 #include "TForm6.h"
 #include "Settings.h"
+#include "TAboutBox.h"
 #include "TableView.h"
 
 #include <QAction>
@@ -58,6 +59,7 @@ TForm2::TForm2(Database& db, Dialogs& dialogs, QWidget* parent) : QMainWindow(pa
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Kvilbro ver. 3,8"));
+    setWindowIcon(QIcon(TAboutBox::programPicture()));
 
     // The three views open while the window is built; a table that cannot be
     // opened ends start-up.
