@@ -69,7 +69,7 @@ void fillLarge(const QString& dir, int areas, int rows, int bigAreaRows, int big
         if (n % 2 == 0)
             sqlite3_bind_text(stmt, 7, "x", -1, SQLITE_STATIC);
         if (n % 7 == 0)
-            sqlite3_bind_text(stmt, 8, "/home/samler/billeder/danmark/714Ch.jpg", -1, SQLITE_STATIC);
+            sqlite3_bind_text(stmt, 8, "billeder/danmark/714Ch.jpg", -1, SQLITE_STATIC);
         if (n % 5 == 0)
             sqlite3_bind_text(stmt, 9, "Små tænder mangler, ellers pæn", -1, SQLITE_STATIC);
         check(sqlite3_step(stmt), db);
