@@ -25,12 +25,14 @@ QWidget* CellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&
     }
     editor->setAlignment(model->column(index.column()).alignment);
     connect(editor, &QLineEdit::textEdited, grid_, &DBGrid::cellTextTyped);
-    editor->installEventFilter(grid_);
     return editor;
 }
 
 void CellDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const
 {
+    // The grid sees the editor's keys first, also those the editor's own
+    // handling takes (Enter, Tab, Escape): each key counts as reaching the grid.
+    editor->installEventFilter(grid_);
     auto* line = static_cast<QLineEdit*>(editor);
     if (!line->isModified())
         line->setText(index.data(Qt::EditRole).toString());

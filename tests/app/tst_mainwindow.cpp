@@ -320,6 +320,10 @@ private slots:
                           w.DBGrid2->visualRect(w.DBGrid2->model()->index(3, 1)).center());
         QCOMPARE(rowsSeen.last(), 3);
         QCOMPARE(refreshes, 4);
+        // Keys typed into a cell editor count too, Enter included.
+        typeText("x");
+        key(Qt::Key_Return);
+        QCOMPARE(refreshes, 8);
     }
 
     void aboutBoxIsOneAndNotModal()
