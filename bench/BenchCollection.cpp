@@ -32,7 +32,9 @@ void fillLarge(const QString& dir, int areas, int rows, int bigAreaRows, int big
     check(sqlite3_open(frim.constData(), &db), db);
     check(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), db);
     sqlite3_stmt* stmt = nullptr;
-    check(sqlite3_prepare_v2(db, "INSERT INTO stm2frim (\"National ID\",Beskrivelse) VALUES (?1,?2)", -1, &stmt, nullptr), db);
+    check(
+        sqlite3_prepare_v2(db, "INSERT INTO stm2frim (\"National ID\",Beskrivelse) VALUES (?1,?2)", -1, &stmt, nullptr),
+        db);
     for (int a = 0; a < areas; ++a) {
         const QByteArray id = "A" + QByteArray::number(a % 10000);
         const QByteArray description = name(a);
@@ -47,10 +49,11 @@ void fillLarge(const QString& dir, int areas, int rows, int bigAreaRows, int big
 
     check(sqlite3_open(manc.constData(), &db), db);
     check(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), db);
-    check(sqlite3_prepare_v2(db,
-                             "INSERT INTO stm2manc (Land,Stamoplysning,Nummer,Type,\"***\",\"*\",O,Billede,\"Bemærkning\") "
-                             "VALUES (?1,?2,?3,?4,?5,?6,?7,?8,?9)",
-                             -1, &stmt, nullptr),
+    check(sqlite3_prepare_v2(
+              db,
+              "INSERT INTO stm2manc (Land,Stamoplysning,Nummer,Type,\"***\",\"*\",O,Billede,\"Bemærkning\") "
+              "VALUES (?1,?2,?3,?4,?5,?6,?7,?8,?9)",
+              -1, &stmt, nullptr),
           db);
     const int others = areas - 1;
     const int perOther = others > 0 ? (rows - bigAreaRows) / others : 0;

@@ -99,7 +99,8 @@ void create(const QString& dir)
 {
     const QDir target(dir.isEmpty() ? QStringLiteral(".") : dir);
     if (!target.exists())
-        throw Error(QStringLiteral("The folder %1 does not exist.").arg(QDir::toNativeSeparators(target.absolutePath())));
+        throw Error(
+            QStringLiteral("The folder %1 does not exist.").arg(QDir::toNativeSeparators(target.absolutePath())));
     for (const TableDef* def : TableDef::all()) {
         const QString file = pathIn(dir, *def);
         if (QFileInfo::exists(file)) {
@@ -180,10 +181,10 @@ void writeDemo(const QString& dir)
                                  "\"Bemærkning\",\"Billede\") VALUES (?1,?2,?3,?4,?5,?6,?7,?8,?9)")
                       .arg(quoted(numbers.tableName)));
     const QStringList remarks{
-        QStringLiteral("Små tænder mangler"), QStringLiteral("Flot stempel, København"),
-        QStringLiteral("Skæv centrering"),    QStringLiteral("Købt på auktion i Århus"),
+        QStringLiteral("Små tænder mangler"),    QStringLiteral("Flot stempel, København"),
+        QStringLiteral("Skæv centrering"),       QStringLiteral("Købt på auktion i Århus"),
         QStringLiteral("Tynd plet på bagsiden"), QStringLiteral("Ønskes i bedre kvalitet"),
-        QStringLiteral("Blå farvenuance"),    QStringLiteral("Fra bedstefars album"),
+        QStringLiteral("Blå farvenuance"),       QStringLiteral("Fra bedstefars album"),
     };
     QRandomGenerator random(1851); // the same sample every time
     for (const Area& a : list) {
@@ -205,7 +206,8 @@ void writeDemo(const QString& dir)
                 const QString mint = mark(35);
                 const QString unused = mark(25);
                 const QString used = mark(70);
-                const QString remark = random.bounded(9) == 0 ? remarks[random.bounded(int(remarks.size()))] : QString();
+                const QString remark =
+                    random.bounded(9) == 0 ? remarks[random.bounded(int(remarks.size()))] : QString();
                 insert.text(1, a.id).text(2, a.description).integer(3, n).text(4, type);
                 const QString picture =
                     type.isEmpty() ? pictures.value(QStringLiteral("%1/%2").arg(a.id).arg(n)) : QString();
@@ -275,7 +277,8 @@ QStringList check(const QString& dir)
             const bool integer = field.kind == FieldKind::Integer || field.kind == FieldKind::RowId;
             const QString want = integer ? QStringLiteral("INTEGER") : QStringLiteral("TEXT");
             if (types[at].compare(want, Qt::CaseInsensitive) != 0)
-                faults << QStringLiteral("%1: the field '%2' has the type %3, not %4.").arg(name, field.name, types[at], want);
+                faults << QStringLiteral("%1: the field '%2' has the type %3, not %4.")
+                              .arg(name, field.name, types[at], want);
         }
         const QStringList indexNames = rows(QStringLiteral("PRAGMA index_list(%1)").arg(table), 1, &error);
         for (const IndexDef& index : def->indexes) {

@@ -43,7 +43,8 @@ public:
 };
 
 struct Setup {
-    Setup() {
+    Setup()
+    {
         tablefiles::create(dir.path());
         bench::fillLarge(dir.path(), 1, Numbers, Numbers, 0);
         tablefiles::writeCollector(dir.path(), {QStringLiteral("Jens Jensen"), QStringLiteral("Frimærkevej 1"),
@@ -108,7 +109,8 @@ struct Setup {
     std::unique_ptr<Report> report;
 };
 
-Setup& setup() {
+Setup& setup()
+{
     static Setup s;
     return s;
 }
@@ -119,7 +121,8 @@ struct Row {
     QString mark;
 };
 
-QList<Row> readRows(TableView& numbers) {
+QList<Row> readRows(TableView& numbers)
+{
     QList<Row> rows;
     for (numbers.first(); !numbers.eof(); numbers.next())
         rows.append({numbers.asText(u"Nummer"), numbers.asText(u"Type"), numbers.asText(u"O")});
@@ -127,7 +130,8 @@ QList<Row> readRows(TableView& numbers) {
 }
 
 // The floor: the same pages drawn by hand with fixed arithmetic, no layout engine.
-void barePdf(const QList<Row>& rows, const QString& path) {
+void barePdf(const QList<Row>& rows, const QString& path)
+{
     QPdfWriter writer(path);
     writer.setResolution(1200);
     writer.setPageSize(QPageSize(QPageSize::A4));
@@ -196,7 +200,8 @@ void barePdf(const QList<Row>& rows, const QString& path) {
 }
 
 // Engine (layout and PDF) and floor timed side by side in every iteration.
-void BM_LayoutAndPdfAgainstBarePainter(benchmark::State& state) {
+void BM_LayoutAndPdfAgainstBarePainter(benchmark::State& state)
+{
     Setup& s = setup();
     QTemporaryDir out;
     const QList<Row> rows = readRows(s.report->numberView());
@@ -227,7 +232,8 @@ void BM_LayoutAndPdfAgainstBarePainter(benchmark::State& state) {
 BENCHMARK(BM_LayoutAndPdfAgainstBarePainter)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // Layout alone, for reference.
-void BM_LayoutOnly(benchmark::State& state) {
+void BM_LayoutOnly(benchmark::State& state)
+{
     Setup& s = setup();
     int pages = 0;
     for (auto _ : state)
@@ -237,7 +243,8 @@ void BM_LayoutOnly(benchmark::State& state) {
 BENCHMARK(BM_LayoutOnly)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // Rendering a laid-out page list alone, for reference.
-void BM_PdfOnly(benchmark::State& state) {
+void BM_PdfOnly(benchmark::State& state)
+{
     Setup& s = setup();
     QTemporaryDir out;
     const PageList list = s.report->produce();
@@ -247,13 +254,15 @@ void BM_PdfOnly(benchmark::State& state) {
 }
 BENCHMARK(BM_PdfOnly)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-size_t heapInUse() {
+size_t heapInUse()
+{
     const struct mallinfo2 info = mallinfo2();
     return info.uordblks + info.hblkhd;
 }
 
 // A page list of 1 000 pages from repeated runs, each page its own data.
-void BM_PageListMemory1000Pages(benchmark::State& state) {
+void BM_PageListMemory1000Pages(benchmark::State& state)
+{
     Setup& s = setup();
     double megabytes = 0;
     for (auto _ : state) {
@@ -279,7 +288,8 @@ BENCHMARK(BM_PageListMemory1000Pages)->Unit(benchmark::kMillisecond)->Iterations
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QLocale::setDefault(QLocale(QLocale::Danish, QLocale::Denmark));

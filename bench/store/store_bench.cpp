@@ -32,7 +32,8 @@ const QStringList MainOrder{QStringLiteral("Land"), QStringLiteral("Stamoplysnin
 
 struct MainViews {
     explicit MainViews(const QString& dir)
-        : db(dir), areas(db, TableId::Areas), numbers(db, TableId::Numbers, MainOrder), collector(db, TableId::Collector)
+        : db(dir), areas(db, TableId::Areas), numbers(db, TableId::Numbers, MainOrder),
+          collector(db, TableId::Collector)
     {
         numbers.setMaster(&areas, LinkFields, AreaFields);
         areas.open();

@@ -20,8 +20,7 @@ QWidget* CellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&
     if (field.kind == FieldKind::Text) {
         editor->setMaxLength(field.width);
     } else if (field.kind == FieldKind::Integer) {
-        editor->setValidator(
-            new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9+\\-]*")), editor));
+        editor->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9+\\-]*")), editor));
     }
     editor->setAlignment(model->column(index.column()).alignment);
     connect(editor, &QLineEdit::textEdited, grid_, &DBGrid::cellTextTyped);

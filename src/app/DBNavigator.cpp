@@ -79,8 +79,7 @@ QIcon glyph(DBNavigator::Button b)
 
 } // namespace
 
-DBNavigator::DBNavigator(TableView& view, Dialogs& dialogs, QList<Button> buttons, QStringList hints,
-                         QWidget* parent)
+DBNavigator::DBNavigator(TableView& view, Dialogs& dialogs, QList<Button> buttons, QStringList hints, QWidget* parent)
     : QWidget(parent), view_(view), dialogs_(dialogs), kinds_(std::move(buttons))
 {
     for (qsizetype i = 0; i < kinds_.size(); ++i) {

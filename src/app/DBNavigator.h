@@ -18,8 +18,7 @@ class DBNavigator : public QWidget {
 public:
     enum Button { First, Prior, Next, Last, Insert, Delete, Edit, Post, Cancel, Refresh };
 
-    DBNavigator(TableView& view, Dialogs& dialogs, QList<Button> buttons, QStringList hints,
-                QWidget* parent = nullptr);
+    DBNavigator(TableView& view, Dialogs& dialogs, QList<Button> buttons, QStringList hints, QWidget* parent = nullptr);
 
     QToolButton* button(Button b) const;
     void updateButtons();

@@ -42,8 +42,8 @@ void Settings::writeFile() const
         return Error(QStringLiteral("Cannot write the settings file %1: %2").arg(full, reason), Error::Kind::File);
     };
     QStringEncoder encoder("windows-1252");
-    const QString text = defaultPicture + QStringLiteral("\r\n") + reportPicture + QStringLiteral("\r\n") +
-                         readmeFile + QStringLiteral("\r\n");
+    const QString text = defaultPicture + QStringLiteral("\r\n") + reportPicture + QStringLiteral("\r\n") + readmeFile +
+                         QStringLiteral("\r\n");
     const QByteArray bytes = encoder.encode(text);
     // Written aside and renamed into place, so a full disk never leaves half a file.
     QSaveFile file(name);

@@ -7,7 +7,6 @@
 
 namespace kvilbro {
 
-
 // The program's picture: a small stamp with a perforated edge.
 QPixmap TAboutBox::programPicture()
 {

@@ -1,5 +1,6 @@
 #include "TForm2.h"
 
+#include "AttachPicture.h"
 #include "BevelPanel.h"
 #include "CollectionCommands.h"
 #include "DBEdit.h"
@@ -8,14 +9,13 @@
 #include "ErrorGuard.h"
 #include "Gauge.h"
 #include "ImageWidget.h"
-#include "AttachPicture.h"
 #include "LabelGaugeProgress.h"
 #include "PictureOpenDialog.h"
 #include "PicturePanel.h"
 #include "PicturePopupMenu.h"
-#include "TForm6.h"
 #include "Settings.h"
 #include "TAboutBox.h"
+#include "TForm6.h"
 #include "TableView.h"
 
 #include <QAction>
@@ -166,8 +166,8 @@ void TForm2::buildPanels()
     connect(Button5, &QPushButton::clicked, this, [this] { ErrorGuard::guarded([this] { Button5Click(); }); });
 
     // Panel2: areas grid, collector, picture check box, status text.
-    DBGrid1 = new DBGrid(*Table1, dialogs_,
-                         {{QStringLiteral("National ID"), 61}, {QStringLiteral("Beskrivelse"), 350}}, false, Panel2);
+    DBGrid1 = new DBGrid(*Table1, dialogs_, {{QStringLiteral("National ID"), 61}, {QStringLiteral("Beskrivelse"), 350}},
+                         false, Panel2);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setFrameShape(QFrame::NoFrame);
     DBGrid1->setGeometry(Panel2->inside().left(), Panel2->inside().top(), 451, 136 - 2 * Panel2->inside().top());
@@ -281,8 +281,8 @@ void TForm2::buildMenus()
     };
 
     QMenu* program = bar->addMenu(QStringLiteral("&Program"));
-    QAction* swap = addItem(program, QStringLiteral("&Skift mellem vinduerne"), QStringLiteral("SkiftmellemvinduerneClick"),
-                            [this] { SkiftmellemvinduerneClick(); });
+    QAction* swap = addItem(program, QStringLiteral("&Skift mellem vinduerne"),
+                            QStringLiteral("SkiftmellemvinduerneClick"), [this] { SkiftmellemvinduerneClick(); });
     swap->setShortcut(QKeySequence(Qt::Key_F12));
     swap->setShortcutContext(Qt::WindowShortcut);
     addItem(program, QStringLiteral("&Indstil printer"), QStringLiteral("Indstilprinter1Click"),
@@ -313,11 +313,12 @@ void TForm2::buildMenus()
     addItem(print, QStringLiteral("&Postfrisk med billede"), QStringLiteral("Postfriskmedbillede1Click"), {});
     addItem(print, QStringLiteral("&Ubrugt med billede"), QStringLiteral("Ubrugtmedbillede1Click"), {});
     divider(print);
-    addItem(print, QStringLiteral("Eksporter stemplede til CSV fil"), QStringLiteral("EksporterstempledetilCSVfil1Click"),
+    addItem(print, QStringLiteral("Eksporter stemplede til CSV fil"),
+            QStringLiteral("EksporterstempledetilCSVfil1Click"), {});
+    addItem(print, QStringLiteral("Eksporter postfriske til CSV fil"),
+            QStringLiteral("EksporterpostfrisketilCSVfil1Click"), {});
+    addItem(print, QStringLiteral("Exporter ubrugte til CSV fil"), QStringLiteral("ExporterubrugtetilCSVfil1Click"),
             {});
-    addItem(print, QStringLiteral("Eksporter postfriske til CSV fil"), QStringLiteral("EksporterpostfrisketilCSVfil1Click"),
-            {});
-    addItem(print, QStringLiteral("Exporter ubrugte til CSV fil"), QStringLiteral("ExporterubrugtetilCSVfil1Click"), {});
 
     QMenu* tidy = bar->addMenu(QStringLiteral("&Oprydning"));
     addItem(tidy, QStringLiteral("&Slet samleområde"), QStringLiteral("Sletsamleomrde1Click"),

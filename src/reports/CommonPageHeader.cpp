@@ -7,45 +7,55 @@ namespace {
 using Align = ReportElement::Align;
 using View = ReportElement::View;
 
-ReportElement collector(const QString& name, const QString& field) {
+ReportElement collector(const QString& name, const QString& field)
+{
     return ReportElement::dataField(name, View::Collector, field);
 }
 
-ReportElement area() {
+ReportElement area()
+{
     return ReportElement::dataField(QStringLiteral("AreaDescription"), View::Areas, QStringLiteral("Beskrivelse"));
 }
 
-ReportElement title() {
+ReportElement title()
+{
     return ReportElement::label(QStringLiteral("Title"), QStringLiteral("Mancoliste"));
 }
 
-ReportElement subtitle(const QString& caption) {
+ReportElement subtitle(const QString& caption)
+{
     return ReportElement::label(QStringLiteral("Subtitle"), caption);
 }
 
-ReportElement pageLabel(const QString& caption) {
+ReportElement pageLabel(const QString& caption)
+{
     return ReportElement::label(QStringLiteral("PageLabel"), caption);
 }
 
-ReportElement dateLabel() {
+ReportElement dateLabel()
+{
     return ReportElement::label(QStringLiteral("DateLabel"), QStringLiteral("Dato"));
 }
 
-ReportElement pageNumber() {
+ReportElement pageNumber()
+{
     return ReportElement::pageNumber(QStringLiteral("PageNumber"));
 }
 
-ReportElement date() {
+ReportElement date()
+{
     return ReportElement::date(QStringLiteral("Date"));
 }
 
 } // namespace
 
-ReportFont CommonPageHeader::baseFont(Variant variant) {
+ReportFont CommonPageHeader::baseFont(Variant variant)
+{
     return ReportFont{QStringLiteral("Arial"), variant == Variant::AllInformation ? 9.0 : 10.0, false};
 }
 
-ReportBand CommonPageHeader::make(Variant variant, const QString& bandName) {
+ReportBand CommonPageHeader::make(Variant variant, const QString& bandName)
+{
     ReportBand band;
     band.kind = ReportBand::Kind::PageHeader;
     band.name = bandName;

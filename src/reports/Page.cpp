@@ -2,7 +2,8 @@
 
 namespace kvilbro {
 
-quint16 Page::fontIndex(const ReportFont& font) {
+quint16 Page::fontIndex(const ReportFont& font)
+{
     const qsizetype i = fonts.indexOf(font);
     if (i >= 0)
         return quint16(i);
@@ -10,7 +11,8 @@ quint16 Page::fontIndex(const ReportFont& font) {
     return quint16(fonts.size() - 1);
 }
 
-quint32 Page::imageIndex(const QImage& image) {
+quint32 Page::imageIndex(const QImage& image)
+{
     // Rows often show the same picture; share it instead of storing it again.
     for (qsizetype i = 0; i < images.size(); ++i) {
         if (images[i].cacheKey() == image.cacheKey())
@@ -21,7 +23,8 @@ quint32 Page::imageIndex(const QImage& image) {
 }
 
 void Page::addText(float x, float y, float w, float h, float textX, float baseline, quint16 font, QStringView line,
-                   bool clip) {
+                   bool clip)
+{
     PageItem item;
     item.kind = PageItem::Text;
     item.flags = clip ? PageItem::Clip : 0;
@@ -38,7 +41,8 @@ void Page::addText(float x, float y, float w, float h, float textX, float baseli
     items.append(item);
 }
 
-void Page::squeeze() {
+void Page::squeeze()
+{
     items.squeeze();
     text.squeeze();
     fonts.squeeze();

@@ -14,13 +14,15 @@ namespace {
 // Lengths are given to a tenth of a millimetre; anything far below that is rounding.
 constexpr double Epsilon = 1e-6;
 
-bool contains(const QRectF& outer, const QRectF& inner) {
+bool contains(const QRectF& outer, const QRectF& inner)
+{
     return inner.left() >= outer.left() - Epsilon && inner.right() <= outer.right() + Epsilon &&
            inner.top() >= outer.top() - Epsilon && inner.bottom() <= outer.bottom() + Epsilon;
 }
 
 // Overlap with area: rectangles that only touch do not count.
-bool overlaps(const QRectF& a, const QRectF& b) {
+bool overlaps(const QRectF& a, const QRectF& b)
+{
     return std::min(a.right(), b.right()) - std::max(a.left(), b.left()) > Epsilon &&
            std::min(a.bottom(), b.bottom()) - std::max(a.top(), b.top()) > Epsilon;
 }
@@ -28,11 +30,14 @@ bool overlaps(const QRectF& a, const QRectF& b) {
 } // namespace
 
 PageBuilder::PageBuilder(Source source, Sink sink)
-    : src_(std::move(source)), sink_(std::move(sink)), setup_(src_.definition->page) {}
+    : src_(std::move(source)), sink_(std::move(sink)), setup_(src_.definition->page)
+{
+}
 
 PageBuilder::~PageBuilder() = default;
 
-bool PageBuilder::begin() {
+bool PageBuilder::begin()
+{
     begun_ = true;
     if (src_.reportHook && !src_.reportHook()) {
         complete_ = true;
@@ -54,7 +59,8 @@ bool PageBuilder::begin() {
     return true;
 }
 
-bool PageBuilder::step(int rows) {
+bool PageBuilder::step(int rows)
+{
     if (!begun_)
         begin();
     if (complete_)
@@ -71,18 +77,21 @@ bool PageBuilder::step(int rows) {
     return complete_;
 }
 
-double PageBuilder::columnLeft(int column) const {
+double PageBuilder::columnLeft(int column) const
+{
     return setup_.leftMargin + column * (setup_.columnWidth() + setup_.columnGap);
 }
 
-bool PageBuilder::runHook(ReportBand& band) {
+bool PageBuilder::runHook(ReportBand& band)
+{
     bool print = true;
     if (src_.bandHook && band.name == src_.hookedBand)
         src_.bandHook(band, print);
     return print;
 }
 
-void PageBuilder::startPage(bool withColumnHeader) {
+void PageBuilder::startPage(bool withColumnHeader)
+{
     ++pageNumber_;
     page_ = std::make_shared<Page>();
     page_->number = pageNumber_;
@@ -104,7 +113,8 @@ void PageBuilder::startPage(bool withColumnHeader) {
         placeColumnHeader();
 }
 
-void PageBuilder::placeColumnHeader() {
+void PageBuilder::placeColumnHeader()
+{
     ReportBand* header = src_.definition->band(ReportBand::Kind::ColumnHeader);
     if (!header || !runHook(*header))
         return;
@@ -113,7 +123,8 @@ void PageBuilder::placeColumnHeader() {
     y_ += laid.height;
 }
 
-void PageBuilder::nextColumn() {
+void PageBuilder::nextColumn()
+{
     if (++column_ >= std::max(1, setup_.columns)) {
         finishPage();
         startPage(true);
@@ -124,7 +135,8 @@ void PageBuilder::nextColumn() {
     placeColumnHeader();
 }
 
-void PageBuilder::placeDetail() {
+void PageBuilder::placeDetail()
+{
     ReportBand* detail = src_.definition->band(ReportBand::Kind::Detail);
     if (!detail || !runHook(*detail))
         return; // a suppressed row takes no space and starts no page
@@ -142,7 +154,8 @@ void PageBuilder::placeDetail() {
     columnHasDetail_ = true;
 }
 
-void PageBuilder::finishPage() {
+void PageBuilder::finishPage()
+{
     if (!page_)
         return;
     if (setup_.pageFrame) {
@@ -162,7 +175,8 @@ void PageBuilder::finishPage() {
     sink_(std::move(done));
 }
 
-QString PageBuilder::textOf(const ReportElement& element) const {
+QString PageBuilder::textOf(const ReportElement& element) const
+{
     switch (element.kind) {
     case ReportElement::Kind::Label:
         return element.caption;
@@ -178,7 +192,8 @@ QString PageBuilder::textOf(const ReportElement& element) const {
     return QString();
 }
 
-PageBuilder::LaidElement PageBuilder::layOut(const ReportElement& e) {
+PageBuilder::LaidElement PageBuilder::layOut(const ReportElement& e)
+{
     LaidElement out;
     out.element = &e;
     out.font = e.font ? *e.font : setup_.baseFont;
@@ -239,7 +254,8 @@ PageBuilder::LaidElement PageBuilder::layOut(const ReportElement& e) {
     return out;
 }
 
-PageBuilder::LaidBand PageBuilder::layOut(const ReportBand& band) {
+PageBuilder::LaidBand PageBuilder::layOut(const ReportBand& band)
+{
     LaidBand out;
     out.band = &band;
     double growth = 0;
@@ -256,11 +272,13 @@ PageBuilder::LaidBand PageBuilder::layOut(const ReportBand& band) {
     return out;
 }
 
-bool PageBuilder::overlapsOverflow(const QRectF& r) const {
+bool PageBuilder::overlapsOverflow(const QRectF& r) const
+{
     return std::any_of(overflow_.begin(), overflow_.end(), [&](const QRectF& o) { return overlaps(o, r); });
 }
 
-void PageBuilder::emitBand(const LaidBand& laid, double left, double top, double width) {
+void PageBuilder::emitBand(const LaidBand& laid, double left, double top, double width)
+{
     Page& page = *page_;
     const QRectF bandRect(left, top, width, laid.height);
     // White on white paper changes nothing; a fill is kept only where it hides ink.

@@ -4,14 +4,16 @@
 
 namespace kvilbro {
 
-PageList::PageList(const PageList& other) {
+PageList::PageList(const PageList& other)
+{
     QMutexLocker lock(&other.mutex_);
     paper_ = other.paper_;
     title_ = other.title_;
     pages_ = other.pages_;
 }
 
-PageList& PageList::operator=(const PageList& other) {
+PageList& PageList::operator=(const PageList& other)
+{
     if (this == &other)
         return *this;
     QSizeF paper;
@@ -30,49 +32,58 @@ PageList& PageList::operator=(const PageList& other) {
     return *this;
 }
 
-QSizeF PageList::paperSize() const {
+QSizeF PageList::paperSize() const
+{
     QMutexLocker lock(&mutex_);
     return paper_;
 }
 
-void PageList::setPaperSize(const QSizeF& millimetres) {
+void PageList::setPaperSize(const QSizeF& millimetres)
+{
     QMutexLocker lock(&mutex_);
     paper_ = millimetres;
 }
 
-QString PageList::title() const {
+QString PageList::title() const
+{
     QMutexLocker lock(&mutex_);
     return title_;
 }
 
-void PageList::setTitle(const QString& title) {
+void PageList::setTitle(const QString& title)
+{
     QMutexLocker lock(&mutex_);
     title_ = title;
 }
 
-void PageList::append(PagePtr page) {
+void PageList::append(PagePtr page)
+{
     QMutexLocker lock(&mutex_);
     pages_.append(std::move(page));
 }
 
-void PageList::clear() {
+void PageList::clear()
+{
     QMutexLocker lock(&mutex_);
     pages_.clear();
 }
 
-int PageList::count() const {
+int PageList::count() const
+{
     QMutexLocker lock(&mutex_);
     return int(pages_.size());
 }
 
-PagePtr PageList::page(int index) const {
+PagePtr PageList::page(int index) const
+{
     QMutexLocker lock(&mutex_);
     if (index < 0 || index >= pages_.size())
         return nullptr;
     return pages_[index];
 }
 
-QList<PagePtr> PageList::pages() const {
+QList<PagePtr> PageList::pages() const
+{
     QMutexLocker lock(&mutex_);
     return pages_;
 }

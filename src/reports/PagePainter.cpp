@@ -13,7 +13,8 @@
 
 namespace kvilbro {
 
-void PagePainter::paint(QPainter& painter, const Page& page, double pixelsPerMm, double minimumLine) {
+void PagePainter::paint(QPainter& painter, const Page& page, double pixelsPerMm, double minimumLine)
+{
     const double s = pixelsPerMm;
     // A font of n points must come out n/72 inch tall whatever the device's
     // own idea of its resolution.
@@ -74,7 +75,8 @@ void PagePainter::paint(QPainter& painter, const Page& page, double pixelsPerMm,
     }
 }
 
-void PagePainter::writePdf(const PageList& pages, const QString& path) {
+void PagePainter::writePdf(const PageList& pages, const QString& path)
+{
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         throw Error(QStringLiteral("Filen %1 kan ikke skrives: %2").arg(path, file.errorString()), Error::Kind::File);

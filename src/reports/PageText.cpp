@@ -12,12 +12,14 @@ namespace kvilbro {
 
 namespace {
 
-QString mm(double v) {
+QString mm(double v)
+{
     const double rounded = std::round(v * 10) / 10;
     return QString::number(rounded == 0 ? 0.0 : rounded, 'f', 1);
 }
 
-QString sidesText(quint8 flags) {
+QString sidesText(quint8 flags)
+{
     const auto sides = Sides::fromInt(flags);
     QString out;
     if (sides & Side::Top)
@@ -31,7 +33,8 @@ QString sidesText(quint8 flags) {
     return out;
 }
 
-QString rect(const PageItem& item) {
+QString rect(const PageItem& item)
+{
     return mm(item.x) + u' ' + mm(item.y) + u' ' + mm(item.w) + u' ' + mm(item.h);
 }
 
@@ -42,7 +45,8 @@ constexpr double SameLine = 1.5;
 
 } // namespace
 
-QString PageText::dump(const PageList& pages) {
+QString PageText::dump(const PageList& pages)
+{
     QString out;
     const QSizeF paper = pages.paperSize();
     out += QStringLiteral("paper %1 x %2\n").arg(mm(paper.width()), mm(paper.height()));
@@ -78,7 +82,8 @@ QString PageText::dump(const PageList& pages) {
     return out;
 }
 
-QString PageText::plain(const PageList& pages) {
+QString PageText::plain(const PageList& pages)
+{
     QString out;
     for (const PagePtr& page : pages.pages()) {
         QList<const PageItem*> texts;
@@ -117,7 +122,8 @@ QString PageText::plain(const PageList& pages) {
     return out;
 }
 
-QByteArray PageText::plainFile(const PageList& pages) {
+QByteArray PageText::plainFile(const PageList& pages)
+{
     QString text = plain(pages);
     text.replace(u'\n', QLatin1String("\r\n"));
     QStringEncoder encoder("windows-1252", QStringEncoder::Flag::Default);

@@ -7,33 +7,39 @@
 
 namespace kvilbro {
 
-PreviewWidget::PreviewWidget(QWidget* parent) : QWidget(parent) {
+PreviewWidget::PreviewWidget(QWidget* parent) : QWidget(parent)
+{
     setObjectName(QStringLiteral("PreviewPage"));
     setAutoFillBackground(false);
 }
 
-void PreviewWidget::setPage(PagePtr page, const QSizeF& paperMm) {
+void PreviewWidget::setPage(PagePtr page, const QSizeF& paperMm)
+{
     page_ = std::move(page);
     paper_ = paperMm;
     resize(sizeHint());
     update();
 }
 
-void PreviewWidget::setScale(double pixelsPerMm) {
+void PreviewWidget::setScale(double pixelsPerMm)
+{
     scale_ = std::clamp(pixelsPerMm, 0.2, 40.0);
     resize(sizeHint());
     update();
 }
 
-double PreviewWidget::naturalScale() const {
+double PreviewWidget::naturalScale() const
+{
     return logicalDpiX() / 25.4;
 }
 
-QSize PreviewWidget::sizeHint() const {
+QSize PreviewWidget::sizeHint() const
+{
     return QSize(qCeil(paper_.width() * scale_) + 2 * Border, qCeil(paper_.height() * scale_) + 2 * Border);
 }
 
-void PreviewWidget::paintEvent(QPaintEvent* event) {
+void PreviewWidget::paintEvent(QPaintEvent* event)
+{
     QPainter painter(this);
     painter.fillRect(event->rect(), QColor(128, 128, 128));
     const QRectF paper(Border, Border, paper_.width() * scale_, paper_.height() * scale_);

@@ -23,7 +23,8 @@
 namespace kvilbro {
 
 PreviewWindow::PreviewWindow(Report& report, std::shared_ptr<PageList> pages, QWidget* parent)
-    : QMainWindow(parent, Qt::Window), report_(report), pages_(std::move(pages)) {
+    : QMainWindow(parent, Qt::Window), report_(report), pages_(std::move(pages))
+{
     setObjectName(QStringLiteral("PreviewWindow"));
     const QString title = report.pageSetup().title;
     setWindowTitle(title.isEmpty() ? QStringLiteral("Print Preview") : title);
@@ -93,7 +94,8 @@ PreviewWindow::PreviewWindow(Report& report, std::shared_ptr<PageList> pages, QW
 PreviewWindow::~PreviewWindow() = default;
 
 QAction* PreviewWindow::addButton(const QString& name, const QString& text, const QString& tip,
-                                  void (PreviewWindow::*slot)()) {
+                                  void (PreviewWindow::*slot)())
+{
     auto* action = new QAction(text, this);
     action->setObjectName(name);
     action->setToolTip(tip);
@@ -101,23 +103,27 @@ QAction* PreviewWindow::addButton(const QString& name, const QString& text, cons
     return action;
 }
 
-int PreviewWindow::pageCount() const {
+int PreviewWindow::pageCount() const
+{
     return pages_->count();
 }
 
-void PreviewWindow::pagesChanged() {
+void PreviewWindow::pagesChanged()
+{
     if (current_ < 0 && pages_->count() > 0)
         showPage(0);
     else
         updateControls();
 }
 
-void PreviewWindow::setProducing(bool producing) {
+void PreviewWindow::setProducing(bool producing)
+{
     producing_ = producing;
     updateControls();
 }
 
-void PreviewWindow::showPage(int index) {
+void PreviewWindow::showPage(int index)
+{
     const int count = pages_->count();
     if (count == 0) {
         current_ = -1;
@@ -131,7 +137,8 @@ void PreviewWindow::showPage(int index) {
     updateControls();
 }
 
-void PreviewWindow::updateControls() {
+void PreviewWindow::updateControls()
+{
     const int count = pages_->count();
     status_->setText(count == 0 ? (producing_ ? QStringLiteral("Sider dannes...") : QStringLiteral("Ingen sider"))
                                 : QStringLiteral("Side %1 af %2%3")
@@ -146,7 +153,8 @@ void PreviewWindow::updateControls() {
         a->setEnabled(!producing_);
 }
 
-void PreviewWindow::applyZoom() {
+void PreviewWindow::applyZoom()
+{
     // Resizing the page may add or drop scroll bars, which resizes the viewport again.
     if (zooming_)
         return;
@@ -167,48 +175,58 @@ void PreviewWindow::applyZoom() {
     }
 }
 
-void PreviewWindow::zoomToFit() {
+void PreviewWindow::zoomToFit()
+{
     zoom_ = Zoom::Fit;
     applyZoom();
 }
 
-void PreviewWindow::zoomNatural() {
+void PreviewWindow::zoomNatural()
+{
     zoom_ = Zoom::Natural;
     applyZoom();
 }
 
-void PreviewWindow::zoomToWidth() {
+void PreviewWindow::zoomToWidth()
+{
     zoom_ = Zoom::Width;
     applyZoom();
 }
 
-void PreviewWindow::firstPage() {
+void PreviewWindow::firstPage()
+{
     showPage(0);
 }
 
-void PreviewWindow::priorPage() {
+void PreviewWindow::priorPage()
+{
     if (current_ > 0)
         showPage(current_ - 1);
 }
 
-void PreviewWindow::nextPage() {
+void PreviewWindow::nextPage()
+{
     if (current_ + 1 < pages_->count())
         showPage(current_ + 1);
 }
 
-void PreviewWindow::lastPage() {
+void PreviewWindow::lastPage()
+{
     showPage(pages_->count() - 1);
 }
 
-void PreviewWindow::printerSetup() {
+void PreviewWindow::printerSetup()
+{
     report_.printerSetup(pages_->count());
 }
 
-void PreviewWindow::print() {
+void PreviewWindow::print()
+{
     report_.print();
 }
 
-void PreviewWindow::save() {
+void PreviewWindow::save()
+{
     Dialogs& dialogs = report_.dialogs();
     FileDialogOptions options;
     options.caption = QStringLiteral("Gem rapport");
@@ -231,7 +249,8 @@ void PreviewWindow::save() {
     }
 }
 
-void PreviewWindow::load() {
+void PreviewWindow::load()
+{
     FileDialogOptions options;
     options.caption = QStringLiteral("Hent rapport");
     options.filters = {QStringLiteral("Rapportfil (*.kvr)"), QStringLiteral("Alle filer (*)")};
@@ -245,18 +264,21 @@ void PreviewWindow::load() {
     showPage(0);
 }
 
-void PreviewWindow::closeEvent(QCloseEvent* event) {
+void PreviewWindow::closeEvent(QCloseEvent* event)
+{
     QMainWindow::closeEvent(event);
     if (event->isAccepted())
         emit closed();
 }
 
-void PreviewWindow::resizeEvent(QResizeEvent* event) {
+void PreviewWindow::resizeEvent(QResizeEvent* event)
+{
     QMainWindow::resizeEvent(event);
     applyZoom();
 }
 
-bool PreviewWindow::eventFilter(QObject* watched, QEvent* event) {
+bool PreviewWindow::eventFilter(QObject* watched, QEvent* event)
+{
     if (watched == scroll_->viewport() && event->type() == QEvent::Resize)
         applyZoom();
     return QMainWindow::eventFilter(watched, event);

@@ -9,7 +9,8 @@
 
 namespace kvilbro {
 
-PrintProgress::PrintProgress(QWidget* parent) {
+PrintProgress::PrintProgress(QWidget* parent)
+{
     window_ = new QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     window_->setObjectName(QStringLiteral("PrintProgress"));
     window_->setWindowTitle(QStringLiteral("Udskriver"));
@@ -22,11 +23,13 @@ PrintProgress::PrintProgress(QWidget* parent) {
     layout->addWidget(gauge_);
 }
 
-PrintProgress::~PrintProgress() {
+PrintProgress::~PrintProgress()
+{
     delete window_.data();
 }
 
-void PrintProgress::show(const QString& text) {
+void PrintProgress::show(const QString& text)
+{
     if (!window_)
         return;
     label_->setText(text);
@@ -37,17 +40,20 @@ void PrintProgress::show(const QString& text) {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-void PrintProgress::setRange(int minimum, int maximum) {
+void PrintProgress::setRange(int minimum, int maximum)
+{
     if (gauge_)
         gauge_->setRange(minimum, maximum);
 }
 
-void PrintProgress::setPosition(int position) {
+void PrintProgress::setPosition(int position)
+{
     if (gauge_)
         gauge_->setPosition(position);
 }
 
-void PrintProgress::hide() {
+void PrintProgress::hide()
+{
     if (window_)
         window_->hide();
 }

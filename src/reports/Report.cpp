@@ -38,7 +38,8 @@ private:
     bool& flag_;
 };
 
-QString messageOf(const std::exception_ptr& error) {
+QString messageOf(const std::exception_ptr& error)
+{
     try {
         std::rethrow_exception(error);
     } catch (const Error& e) {
@@ -56,7 +57,8 @@ QString messageOf(const std::exception_ptr& error) {
 Report::Report(Database& db, const QStringList& areaOrder, Dialogs& dialogs, QObject* parent)
     : QObject(parent), dialogs_(dialogs), areas_(std::make_unique<TableView>(db, TableId::Areas, areaOrder)),
       numbers_(std::make_unique<TableView>(db, TableId::Numbers, LinkFields)),
-      collector_(std::make_unique<TableView>(db, TableId::Collector)) {
+      collector_(std::make_unique<TableView>(db, TableId::Collector))
+{
     numbers_->setMaster(areas_.get(), LinkFields, AreaKey);
     areas_->open();
     numbers_->open();
@@ -66,35 +68,41 @@ Report::Report(Database& db, const QStringList& areaOrder, Dialogs& dialogs, QOb
 
 Report::~Report() = default;
 
-ReportElement& Report::element(QStringView name) {
+ReportElement& Report::element(QStringView name)
+{
     ReportElement* e = definition_.element(name);
     if (!e)
         throw Error(QStringLiteral("Rapporten har intet element ved navn %1.").arg(name.toString()));
     return *e;
 }
 
-void Report::setCaption(QStringView label, const QString& caption) {
+void Report::setCaption(QStringView label, const QString& caption)
+{
     element(label).caption = caption;
 }
 
-void Report::setDataField(QStringView name, const QString& field) {
+void Report::setDataField(QStringView name, const QString& field)
+{
     ReportElement& e = element(name);
     const TableView* views[] = {areas_.get(), numbers_.get(), collector_.get()};
     views[int(e.view)]->fieldIndex(field); // throws for a field the table does not have
     e.field = field;
 }
 
-bool Report::locateArea(const QString& description) {
+bool Report::locateArea(const QString& description)
+{
     areas_->first();
     return areas_->locate({QStringLiteral("Beskrivelse")}, {description}, true);
 }
 
-void Report::setBandBeforePrint(const QString& band, BandHook hook) {
+void Report::setBandBeforePrint(const QString& band, BandHook hook)
+{
     hookedBand_ = band;
     bandHook_ = std::move(hook);
 }
 
-PageBuilder::Source Report::source() {
+PageBuilder::Source Report::source()
+{
     PageBuilder::Source s;
     s.definition = &definition_;
     s.views = {areas_.get(), numbers_.get(), collector_.get()};
@@ -105,19 +113,22 @@ PageBuilder::Source Report::source() {
     return s;
 }
 
-PageList Report::emptyPages() const {
+PageList Report::emptyPages() const
+{
     PageList pages;
     pages.setPaperSize(definition_.page.paperSize());
     pages.setTitle(definition_.page.title);
     return pages;
 }
 
-int Report::rowsPerStep() const {
+int Report::rowsPerStep() const
+{
     // Small enough that the window answers between steps, large enough to keep pace.
     return 50;
 }
 
-PageList Report::produce() {
+PageList Report::produce()
+{
     PageList pages = emptyPages();
     if (running_)
         return pages;
@@ -130,7 +141,8 @@ PageList Report::produce() {
     return pages;
 }
 
-void Report::preview() {
+void Report::preview()
+{
     if (running_)
         return;
     if (window_) {
@@ -185,7 +197,8 @@ void Report::preview() {
     window_ = nullptr;
 }
 
-void Report::previewModal() {
+void Report::previewModal()
+{
     if (running_ || window_)
         return;
     RunFlag flag(running_);
@@ -236,7 +249,8 @@ void Report::previewModal() {
     window_ = nullptr;
 }
 
-QPrinter& Report::printer() {
+QPrinter& Report::printer()
+{
     if (!printer_) {
         const PageSetup& setup = definition_.page;
         printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
@@ -251,7 +265,8 @@ QPrinter& Report::printer() {
     return *printer_;
 }
 
-bool Report::printerSetup(int pageCount) {
+bool Report::printerSetup(int pageCount)
+{
     QPrinter& p = printer();
     PrintDialogOptions options;
     options.pageRange = true;
@@ -266,7 +281,8 @@ bool Report::printerSetup(int pageCount) {
     return true;
 }
 
-void Report::applyPrinterToSetup() {
+void Report::applyPrinterToSetup()
+{
     PageSetup& setup = definition_.page;
     setup.copies = printer_->copyCount();
     setup.orientation = printer_->pageLayout().orientation() == QPageLayout::Landscape
@@ -276,7 +292,8 @@ void Report::applyPrinterToSetup() {
                                                                       : PageSetup::PaperSource::FirstTray;
 }
 
-bool Report::print() {
+bool Report::print()
+{
     if (running_)
         return false;
     std::unique_ptr<PrintProgress> own;
@@ -288,7 +305,8 @@ bool Report::print() {
     return ErrorGuard::guarded([&] { printTo(printer(), *progress); });
 }
 
-void Report::printTo(QPrinter& target, Progress& progress, PageList* produced) {
+void Report::printTo(QPrinter& target, Progress& progress, PageList* produced)
+{
     if (running_)
         return;
     RunFlag flag(running_);

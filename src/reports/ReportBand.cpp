@@ -2,7 +2,8 @@
 
 namespace kvilbro {
 
-ReportElement* ReportBand::element(QStringView elementName) {
+ReportElement* ReportBand::element(QStringView elementName)
+{
     for (ReportElement& e : elements) {
         if (e.name == elementName)
             return &e;
@@ -10,7 +11,8 @@ ReportElement* ReportBand::element(QStringView elementName) {
     return nullptr;
 }
 
-const ReportElement* ReportBand::element(QStringView elementName) const {
+const ReportElement* ReportBand::element(QStringView elementName) const
+{
     return const_cast<ReportBand*>(this)->element(elementName);
 }
 

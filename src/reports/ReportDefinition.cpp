@@ -2,7 +2,8 @@
 
 namespace kvilbro {
 
-ReportBand* ReportDefinition::band(ReportBand::Kind kind) {
+ReportBand* ReportDefinition::band(ReportBand::Kind kind)
+{
     for (ReportBand& b : bands) {
         if (b.kind == kind)
             return &b;
@@ -10,11 +11,13 @@ ReportBand* ReportDefinition::band(ReportBand::Kind kind) {
     return nullptr;
 }
 
-const ReportBand* ReportDefinition::band(ReportBand::Kind kind) const {
+const ReportBand* ReportDefinition::band(ReportBand::Kind kind) const
+{
     return const_cast<ReportDefinition*>(this)->band(kind);
 }
 
-ReportBand* ReportDefinition::band(QStringView name) {
+ReportBand* ReportDefinition::band(QStringView name)
+{
     for (ReportBand& b : bands) {
         if (b.name == name)
             return &b;
@@ -22,7 +25,8 @@ ReportBand* ReportDefinition::band(QStringView name) {
     return nullptr;
 }
 
-ReportElement* ReportDefinition::element(QStringView name) {
+ReportElement* ReportDefinition::element(QStringView name)
+{
     for (ReportBand& b : bands) {
         if (ReportElement* e = b.element(name))
             return e;

@@ -2,7 +2,8 @@
 
 namespace kvilbro {
 
-ReportElement ReportElement::label(const QString& name, const QString& caption) {
+ReportElement ReportElement::label(const QString& name, const QString& caption)
+{
     ReportElement e;
     e.kind = Kind::Label;
     e.name = name;
@@ -10,7 +11,8 @@ ReportElement ReportElement::label(const QString& name, const QString& caption) 
     return e;
 }
 
-ReportElement ReportElement::dataField(const QString& name, View view, const QString& field) {
+ReportElement ReportElement::dataField(const QString& name, View view, const QString& field)
+{
     ReportElement e;
     e.kind = Kind::DataField;
     e.name = name;
@@ -19,21 +21,24 @@ ReportElement ReportElement::dataField(const QString& name, View view, const QSt
     return e;
 }
 
-ReportElement ReportElement::pageNumber(const QString& name) {
+ReportElement ReportElement::pageNumber(const QString& name)
+{
     ReportElement e;
     e.kind = Kind::PageNumber;
     e.name = name;
     return e;
 }
 
-ReportElement ReportElement::date(const QString& name) {
+ReportElement ReportElement::date(const QString& name)
+{
     ReportElement e;
     e.kind = Kind::Date;
     e.name = name;
     return e;
 }
 
-ReportElement ReportElement::image(const QString& name, double left, double top, double width, double height) {
+ReportElement ReportElement::image(const QString& name, double left, double top, double width, double height)
+{
     ReportElement e;
     e.kind = Kind::Image;
     e.name = name;
@@ -44,7 +49,8 @@ ReportElement ReportElement::image(const QString& name, double left, double top,
     return e;
 }
 
-ReportElement& ReportElement::startingAt(double x, double y) {
+ReportElement& ReportElement::startingAt(double x, double y)
+{
     left = x;
     top = y;
     width = 0;
@@ -53,7 +59,8 @@ ReportElement& ReportElement::startingAt(double x, double y) {
     return *this;
 }
 
-ReportElement& ReportElement::endingAt(double x, double y) {
+ReportElement& ReportElement::endingAt(double x, double y)
+{
     left = x;
     top = y;
     width = 0;
@@ -62,7 +69,8 @@ ReportElement& ReportElement::endingAt(double x, double y) {
     return *this;
 }
 
-ReportElement& ReportElement::centredOn(double x, double y) {
+ReportElement& ReportElement::centredOn(double x, double y)
+{
     left = x;
     top = y;
     width = 0;
@@ -71,7 +79,8 @@ ReportElement& ReportElement::centredOn(double x, double y) {
     return *this;
 }
 
-ReportElement& ReportElement::box(double x1, double x2, double y, Align alignment) {
+ReportElement& ReportElement::box(double x1, double x2, double y, Align alignment)
+{
     left = x1;
     width = x2 - x1;
     top = y;
@@ -80,32 +89,38 @@ ReportElement& ReportElement::box(double x1, double x2, double y, Align alignmen
     return *this;
 }
 
-ReportElement& ReportElement::withHeight(double h) {
+ReportElement& ReportElement::withHeight(double h)
+{
     height = h;
     return *this;
 }
 
-ReportElement& ReportElement::withFont(double pointSize, bool bold) {
+ReportElement& ReportElement::withFont(double pointSize, bool bold)
+{
     return withFont(ReportFont{QStringLiteral("Arial"), pointSize, bold});
 }
 
-ReportElement& ReportElement::withFont(const ReportFont& f) {
+ReportElement& ReportElement::withFont(const ReportFont& f)
+{
     font = f;
     return *this;
 }
 
-ReportElement& ReportElement::wrapped(bool stretching) {
+ReportElement& ReportElement::wrapped(bool stretching)
+{
     wordWrap = true;
     stretch = stretching;
     return *this;
 }
 
-ReportElement& ReportElement::framed(Sides sides) {
+ReportElement& ReportElement::framed(Sides sides)
+{
     frame = sides;
     return *this;
 }
 
-ReportElement& ReportElement::withoutBackground() {
+ReportElement& ReportElement::withoutBackground()
+{
     transparent = true;
     return *this;
 }

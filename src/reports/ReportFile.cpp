@@ -24,11 +24,13 @@ constexpr quint32 MaxCount = 50000000;
 
 struct Damaged {};
 
-void writeFloat(QDataStream& out, float v) {
+void writeFloat(QDataStream& out, float v)
+{
     out << std::bit_cast<quint32>(v);
 }
 
-float readFloat(QDataStream& in) {
+float readFloat(QDataStream& in)
+{
     quint32 bits = 0;
     in >> bits;
     const float v = std::bit_cast<float>(bits);
@@ -37,7 +39,8 @@ float readFloat(QDataStream& in) {
     return v;
 }
 
-QByteArray encodePayload(const PageList& pages) {
+QByteArray encodePayload(const PageList& pages)
+{
     QByteArray payload;
     QDataStream out(&payload, QIODevice::WriteOnly);
     out.setVersion(StreamVersion);
@@ -62,12 +65,14 @@ QByteArray encodePayload(const PageList& pages) {
     return payload;
 }
 
-void require(bool condition) {
+void require(bool condition)
+{
     if (!condition)
         throw Damaged{};
 }
 
-PageList decodePayload(const QByteArray& payload) {
+PageList decodePayload(const QByteArray& payload)
+{
     QDataStream in(payload);
     in.setVersion(StreamVersion);
     in.setFloatingPointPrecision(QDataStream::DoublePrecision);
@@ -138,7 +143,8 @@ PageList decodePayload(const QByteArray& payload) {
 
 } // namespace
 
-QByteArray ReportFile::encode(const PageList& pages) {
+QByteArray ReportFile::encode(const PageList& pages)
+{
     const QByteArray payload = encodePayload(pages);
     QByteArray bytes;
     QDataStream out(&bytes, QIODevice::WriteOnly);
@@ -147,7 +153,8 @@ QByteArray ReportFile::encode(const PageList& pages) {
     return bytes;
 }
 
-PageList ReportFile::decode(const QByteArray& bytes, const QString& fileName) {
+PageList ReportFile::decode(const QByteArray& bytes, const QString& fileName)
+{
     try {
         QDataStream in(bytes);
         in.setVersion(StreamVersion);
@@ -172,13 +179,15 @@ PageList ReportFile::decode(const QByteArray& bytes, const QString& fileName) {
     }
 }
 
-void ReportFile::save(const PageList& pages, const QString& path) {
+void ReportFile::save(const PageList& pages, const QString& path)
+{
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(encode(pages)) < 0 || !file.commit())
         throw Error(QStringLiteral("Filen %1 kan ikke skrives: %2").arg(path, file.errorString()), Error::Kind::File);
 }
 
-PageList ReportFile::load(const QString& path) {
+PageList ReportFile::load(const QString& path)
+{
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw Error(QStringLiteral("Filen %1 kan ikke åbnes: %2").arg(path, file.errorString()), Error::Kind::File);

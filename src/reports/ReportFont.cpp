@@ -2,7 +2,8 @@
 
 namespace kvilbro {
 
-QFont ReportFont::toQFont(double scale) const {
+QFont ReportFont::toQFont(double scale) const
+{
     QFont font(family);
     font.setPointSizeF(pointSize * scale);
     font.setBold(bold);
@@ -11,7 +12,8 @@ QFont ReportFont::toQFont(double scale) const {
     return font;
 }
 
-QString ReportFont::describe() const {
+QString ReportFont::describe() const
+{
     QString text = family + u' ' + QString::number(pointSize);
     if (bold)
         text += QLatin1String(" bold");

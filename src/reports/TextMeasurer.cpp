@@ -9,13 +9,15 @@ namespace {
 constexpr double MmPerPixel = 25.4 / TextMeasurer::ReferenceDpi;
 }
 
-TextMeasurer::TextMeasurer() : device_(8, 8, QImage::Format_ARGB32_Premultiplied) {
+TextMeasurer::TextMeasurer() : device_(8, 8, QImage::Format_ARGB32_Premultiplied)
+{
     const int dotsPerMeter = qRound(ReferenceDpi / 0.0254);
     device_.setDotsPerMeterX(dotsPerMeter);
     device_.setDotsPerMeterY(dotsPerMeter);
 }
 
-TextMeasurer::Entry& TextMeasurer::entry(const ReportFont& font) {
+TextMeasurer::Entry& TextMeasurer::entry(const ReportFont& font)
+{
     for (Entry& e : entries_) {
         if (e.key == font)
             return e;
@@ -28,18 +30,21 @@ TextMeasurer::Entry& TextMeasurer::entry(const ReportFont& font) {
     return entries_.back();
 }
 
-TextMeasurer::Metrics TextMeasurer::metrics(const ReportFont& font) {
+TextMeasurer::Metrics TextMeasurer::metrics(const ReportFont& font)
+{
     const Entry& e = entry(font);
     return {e.metrics->ascent() * MmPerPixel, e.metrics->height() * MmPerPixel, e.metrics->lineSpacing() * MmPerPixel};
 }
 
-double TextMeasurer::width(const ReportFont& font, const QString& text) {
+double TextMeasurer::width(const ReportFont& font, const QString& text)
+{
     if (text.isEmpty())
         return 0;
     return entry(font).metrics->horizontalAdvance(text) * MmPerPixel;
 }
 
-QList<TextMeasurer::Line> TextMeasurer::wrap(const ReportFont& font, const QString& text, double widthMm) {
+QList<TextMeasurer::Line> TextMeasurer::wrap(const ReportFont& font, const QString& text, double widthMm)
+{
     QList<Line> lines;
     if (text.isEmpty())
         return lines;

@@ -231,8 +231,8 @@ Statement Database::prepare(TableId table, const QString& sql)
     sqlite3_stmt* stmt = cache_.value(sql, nullptr);
     if (!stmt) {
         const QByteArray utf8 = sql.toUtf8();
-        const int rc = sqlite3_prepare_v3(db_, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT, &stmt,
-                                          nullptr);
+        const int rc =
+            sqlite3_prepare_v3(db_, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
         if (rc != SQLITE_OK) {
             sqlite3_finalize(stmt);
             raise(table, rc);
@@ -257,7 +257,8 @@ void Database::verify(const TableDef& def)
     };
     QList<Column> columns;
     {
-        Statement info = prepare(def.id, QStringLiteral("PRAGMA %1.table_info(%2)").arg(def.schemaName, quoted(def.tableName)));
+        Statement info =
+            prepare(def.id, QStringLiteral("PRAGMA %1.table_info(%2)").arg(def.schemaName, quoted(def.tableName)));
         while (info.step())
             columns.append({info.columnText(1), info.columnText(2), info.columnInt(5) != 0});
     }
@@ -275,7 +276,7 @@ void Database::verify(const TableDef& def)
             throw Error(QStringLiteral("The table file %1 lacks the field '%2'.").arg(where, field.name),
                         Error::Kind::Engine);
         }
-        const bool fits = field.kind == FieldKind::RowId    ? declaredAsInteger(found->type) && found->key
+        const bool fits = field.kind == FieldKind::RowId     ? declaredAsInteger(found->type) && found->key
                           : field.kind == FieldKind::Integer ? declaredAsInteger(found->type)
                                                              : declaredAsText(found->type);
         if (!fits) {
@@ -287,7 +288,8 @@ void Database::verify(const TableDef& def)
 
     QStringList names;
     {
-        Statement list = prepare(def.id, QStringLiteral("PRAGMA %1.index_list(%2)").arg(def.schemaName, quoted(def.tableName)));
+        Statement list =
+            prepare(def.id, QStringLiteral("PRAGMA %1.index_list(%2)").arg(def.schemaName, quoted(def.tableName)));
         while (list.step())
             names << list.columnText(1);
     }

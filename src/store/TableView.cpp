@@ -201,9 +201,10 @@ void TableView::open()
     QStringList blockParams;
     for (int i = 1; i <= BlockSize; ++i)
         blockParams << QStringLiteral("?%1").arg(i);
-    blockSql_ = QStringLiteral("SELECT %1 FROM %2 WHERE %3 IN (%4)")
-                    .arg(all.join(u','), table, rowId, blockParams.join(u','));
-    insertSql_ = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table, dataColumns.join(u','), params.join(u','));
+    blockSql_ =
+        QStringLiteral("SELECT %1 FROM %2 WHERE %3 IN (%4)").arg(all.join(u','), table, rowId, blockParams.join(u','));
+    insertSql_ =
+        QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table, dataColumns.join(u','), params.join(u','));
     updateSql_ = QStringLiteral("UPDATE %1 SET %2 WHERE %3=?%4").arg(table, assignments.join(u','), rowId).arg(p + 1);
     deleteSql_ = QStringLiteral("DELETE FROM %1 WHERE %2=?1").arg(table, rowId);
 
@@ -507,7 +508,8 @@ QString TableView::rowText(int row, int field) const
         --index;
     if (index < 0 || index >= recordCount())
         return QString();
-    const QVariant v = (state_ == State::Edit && index == current_) ? buffer_.value(field) : fetchRow(index).value(field);
+    const QVariant v =
+        (state_ == State::Edit && index == current_) ? buffer_.value(field) : fetchRow(index).value(field);
 
     if (v.isNull())
         return QString();
@@ -891,8 +893,7 @@ bool TableView::locate(const QStringList& fields, const QStringList& values, boo
             conditions.append({QStringLiteral("%1=?%2").arg(column).arg(param), qint64(*parsed), true});
         } else if (prefix && k == fields.size() - 1) {
             if (!text.isEmpty()) {
-                conditions.append(
-                    {QStringLiteral("substr(%1,1,length(?%2))=?%2").arg(column).arg(param), text, true});
+                conditions.append({QStringLiteral("substr(%1,1,length(?%2))=?%2").arg(column).arg(param), text, true});
             }
         } else if (text.isEmpty()) {
             conditions.append({QStringLiteral("%1 IS NULL").arg(column), QVariant(), false});
@@ -915,10 +916,11 @@ bool TableView::locate(const QStringList& fields, const QStringList& values, boo
     QStringList order;
     for (int f : orderFields_)
         order << quoted(def_.fields[f].name);
-    const QString sql = QStringLiteral("SELECT %1 FROM %2%3 ORDER BY %4 LIMIT 1")
-                            .arg(quoted(def_.fields[def_.rowIdField].name), def_.qualifiedName(),
-                                 where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND ")),
-                                 order.join(u','));
+    const QString sql =
+        QStringLiteral("SELECT %1 FROM %2%3 ORDER BY %4 LIMIT 1")
+            .arg(quoted(def_.fields[def_.rowIdField].name), def_.qualifiedName(),
+                 where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND ")),
+                 order.join(u','));
     qint64 found = NoRow;
     {
         Statement stmt = db_.prepare(def_.id, sql);

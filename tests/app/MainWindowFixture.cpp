@@ -8,8 +8,7 @@
 
 namespace kvilbro::test {
 
-MainWindowFixture::MainWindowFixture(const std::function<void(Collection&)>& fill)
-    : previousDir_(QDir::currentPath())
+MainWindowFixture::MainWindowFixture(const std::function<void(Collection&)>& fill) : previousDir_(QDir::currentPath())
 {
     // The start picture and the default picture sit beside the tables, as in
     // a collector's folder.

@@ -15,17 +15,28 @@ private slots:
     {
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("letter") << "Key violation" << "Key violation.";
-        QTest::newRow("full stop already") << "Done." << "Done.";
-        QTest::newRow("closing quote") << "'x' is not a valid integer value" << "'x' is not a valid integer value.";
-        QTest::newRow("apostrophe sorts before") << "field 'Nummer'" << "field 'Nummer'";
-        QTest::newRow("bracket sorts before") << "failed (disk)" << "failed (disk)";
-        QTest::newRow("question mark sorts after") << "Why?" << "Why?.";
-        QTest::newRow("digit sorts after") << "error 5" << "error 5.";
-        QTest::newRow("slash sorts after") << "in /tmp/" << "in /tmp/.";
-        QTest::newRow("hyphen sorts before") << "a-" << "a-";
-        QTest::newRow("Danish letter") << "Filen mangler på disk i Århus ø" << "Filen mangler på disk i Århus ø.";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("letter") << "Key violation"
+                                << "Key violation.";
+        QTest::newRow("full stop already") << "Done."
+                                           << "Done.";
+        QTest::newRow("closing quote") << "'x' is not a valid integer value"
+                                       << "'x' is not a valid integer value.";
+        QTest::newRow("apostrophe sorts before") << "field 'Nummer'"
+                                                 << "field 'Nummer'";
+        QTest::newRow("bracket sorts before") << "failed (disk)"
+                                              << "failed (disk)";
+        QTest::newRow("question mark sorts after") << "Why?"
+                                                   << "Why?.";
+        QTest::newRow("digit sorts after") << "error 5"
+                                           << "error 5.";
+        QTest::newRow("slash sorts after") << "in /tmp/"
+                                           << "in /tmp/.";
+        QTest::newRow("hyphen sorts before") << "a-"
+                                             << "a-";
+        QTest::newRow("Danish letter") << "Filen mangler på disk i Århus ø"
+                                       << "Filen mangler på disk i Århus ø.";
+        QTest::newRow("empty") << ""
+                               << "";
     }
 
     void fullStop()

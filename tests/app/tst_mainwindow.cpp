@@ -136,7 +136,7 @@ private slots:
         focusNumbers(w, 0, 4); // number 1, column O
         typeText("j");
         QCOMPARE(w.Table2->state(), TableView::State::Edit); // the first character starts the edit
-        key(Qt::Key_Return); // writes the cell, closes the editor
+        key(Qt::Key_Return);                                 // writes the cell, closes the editor
         QVERIFY(!w.DBGrid2->isEditing());
         QCOMPARE(w.Table2->asText(u"O"), QStringLiteral("j"));
         QCOMPARE(f.collection().count("stm2manc", "O='j'"), 0); // not stored before the row is left
@@ -167,7 +167,7 @@ private slots:
         typeText("abcdefghijKLMN"); // Type holds 10 characters
         key(Qt::Key_Tab);
         typeText("xxxx"); // *** holds 3
-        key(Qt::Key_Up); // leaving the row posts it
+        key(Qt::Key_Up);  // leaving the row posts it
         QCOMPARE(f.collection().count("stm2manc", "Nummer=42 AND Type='abcdefghij' AND \"***\"='xxx' AND "
                                                   "Land='DK' AND Stamoplysning='Danmark'"),
                  1);
@@ -354,17 +354,40 @@ private slots:
                 captions << "  " + item->text();
         }
         const QString divider(62, '-');
-        QCOMPARE(captions,
-                 (QStringList{"&Program", "  &Skift mellem vinduerne", "  &Indstil printer", "  &Afslut",
-                              "&Søg", "  &Efter nummer",
-                              "&Tilføj", "  &Numre", "  Nyt &samleområde", "  Tilføj &et billede", "  &Tilføj mange billeder",
-                              "&Udskriv", "  &1 Stemplede mærker", "  &2 Postfriske mærker", "  &3 Ubrugte mærker",
-                              "  " + divider, "  &4 Stemplet/ubrugt/postfrisk", "  &5 Alle oplysninger", "  " + divider,
-                              "  &Stemplet med billede", "  &Postfrisk med billede", "  &Ubrugt med billede",
-                              "  " + divider, "  Eksporter stemplede til CSV fil", "  Eksporter postfriske til CSV fil",
-                              "  Exporter ubrugte til CSV fil",
-                              "&Oprydning", "  &Slet samleområde", "  Slet afkr&ydsning", "  Slet &billedhenvisning",
-                              "&Hjælp", "  Hjælp", "  Kvilbro hjemmeside", "  &Om programmet"}));
+        QCOMPARE(captions, (QStringList{"&Program",
+                                        "  &Skift mellem vinduerne",
+                                        "  &Indstil printer",
+                                        "  &Afslut",
+                                        "&Søg",
+                                        "  &Efter nummer",
+                                        "&Tilføj",
+                                        "  &Numre",
+                                        "  Nyt &samleområde",
+                                        "  Tilføj &et billede",
+                                        "  &Tilføj mange billeder",
+                                        "&Udskriv",
+                                        "  &1 Stemplede mærker",
+                                        "  &2 Postfriske mærker",
+                                        "  &3 Ubrugte mærker",
+                                        "  " + divider,
+                                        "  &4 Stemplet/ubrugt/postfrisk",
+                                        "  &5 Alle oplysninger",
+                                        "  " + divider,
+                                        "  &Stemplet med billede",
+                                        "  &Postfrisk med billede",
+                                        "  &Ubrugt med billede",
+                                        "  " + divider,
+                                        "  Eksporter stemplede til CSV fil",
+                                        "  Eksporter postfriske til CSV fil",
+                                        "  Exporter ubrugte til CSV fil",
+                                        "&Oprydning",
+                                        "  &Slet samleområde",
+                                        "  Slet afkr&ydsning",
+                                        "  Slet &billedhenvisning",
+                                        "&Hjælp",
+                                        "  Hjælp",
+                                        "  Kvilbro hjemmeside",
+                                        "  &Om programmet"}));
         // A divider is an ordinary item that does nothing.
         QAction* n1 = w.menuBar()->findChild<QAction*>("N1");
         QVERIFY(n1 && n1->isEnabled());

@@ -97,8 +97,8 @@ private slots:
         const QByteArray bytes = written.readAll();
         const QString full = QDir(dir).absolutePath();
         QStringEncoder ansi("windows-1252");
-        const QByteArray expected = ansi.encode(full + "/frim.bmp\r\n" + full + "/frim2.jpg\r\n" + full +
-                                                "/readme.html\r\n");
+        const QByteArray expected =
+            ansi.encode(full + "/frim.bmp\r\n" + full + "/frim2.jpg\r\n" + full + "/readme.html\r\n");
         QCOMPARE(bytes, expected);
         QVERIFY(bytes.contains("Frim\xe6rker p\xe5 \xc6r\xf8")); // single bytes, not UTF-8
     }

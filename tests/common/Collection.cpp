@@ -94,7 +94,8 @@ Collection::Collection()
 qint64 Collection::addArea(const QString& id, const QString& description)
 {
     return insert(file(QStringLiteral("stm2frim.db")),
-                  QStringLiteral("INSERT INTO stm2frim (\"National ID\",\"Beskrivelse\") VALUES (?1,?2)"), {id, description});
+                  QStringLiteral("INSERT INTO stm2frim (\"National ID\",\"Beskrivelse\") VALUES (?1,?2)"),
+                  {id, description});
 }
 
 qint64 Collection::addNumber(const QString& land, const QString& area, const QVariant& number, const QString& type,
@@ -108,8 +109,8 @@ qint64 Collection::addNumber(const QString& land, const QString& area, const QVa
 
 void Collection::setCollector(const QStringList& fields)
 {
-    tablefiles::writeCollector(path(), {fields.value(0), fields.value(1), fields.value(2), fields.value(3),
-                                        fields.value(4), fields.value(5)});
+    tablefiles::writeCollector(
+        path(), {fields.value(0), fields.value(1), fields.value(2), fields.value(3), fields.value(4), fields.value(5)});
 }
 
 namespace {

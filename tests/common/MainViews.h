@@ -11,8 +11,7 @@ namespace kvilbro::test {
 // own order, the current area's numbers by number and variant, the collector.
 struct MainViews {
     explicit MainViews(const QString& dir)
-        : db(dir),
-          areas(db, TableId::Areas),
+        : db(dir), areas(db, TableId::Areas),
           numbers(db, TableId::Numbers,
                   {QStringLiteral("Land"), QStringLiteral("Stamoplysning"), QStringLiteral("Nummer"),
                    QStringLiteral("Type"), QStringLiteral("Tæller")}),

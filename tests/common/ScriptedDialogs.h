@@ -14,7 +14,8 @@ namespace kvilbro::test {
 class ScriptedDialogs : public Dialogs {
 public:
     struct Shown {
-        QString kind; // "input", "confirm", "message", "error", "stop", "okCancel", "open", "save", "printerSetup", "print"
+        QString
+            kind; // "input", "confirm", "message", "error", "stop", "okCancel", "open", "save", "printerSetup", "print"
         QString caption;
         QString text; // prompt, question or message
         QString defaultText;

@@ -220,8 +220,8 @@ private slots:
         QTest::newRow("digits then letters") << none << "12abc" << true << upTo(12) << true;
         QTest::newRow("leading zero") << none << "05" << true << upTo(5) << true;
         QTest::newRow("hexadecimal") << none << "x1A" << true << upTo(26) << true;
-        QTest::newRow("highest 100 plus 3") << QStringList{"5", "100", "7", "100a"} << "3" << true
-                                            << QList<int>{101, 102, 103} << true;
+        QTest::newRow("highest 100 plus 3")
+            << QStringList{"5", "100", "7", "100a"} << "3" << true << QList<int>{101, 102, 103} << true;
         QTest::newRow("empty area plus 2") << none << "2" << true << QList<int>{1, 2} << true;
         QTest::newRow("highest below 0") << QStringList{"-10", "-3"} << "2" << true << QList<int>{-2, -1} << true;
     }
@@ -254,14 +254,14 @@ private slots:
         QCOMPARE(storedRows(c.path(), "Danmark"), expected);
         QCOMPARE(storedNumbers(c.path(), "Sverige"), (QStringList{"1", "500"}));
 
-        QCOMPARE(w.progress.calls, gaugeShown ? gaugeRun(Adding, int(added.size()), upTo(int(added.size())))
-                                              : QStringList());
+        QCOMPARE(w.progress.calls,
+                 gaugeShown ? gaugeRun(Adding, int(added.size()), upTo(int(added.size()))) : QStringList());
         QCOMPARE(w.progress.breaches, QStringList());
         // The last added number, else the row that was last before.
         QCOMPARE(w.numbers.state(), TableView::State::Browse);
-        QCOMPARE(w.currentNumber(),
-                 added.isEmpty() ? (existing.isEmpty() ? QString() : storedNumbers(c.path(), "Danmark").last())
-                                 : QString::number(added.last()));
+        QCOMPARE(w.currentNumber(), added.isEmpty()
+                                        ? (existing.isEmpty() ? QString() : storedNumbers(c.path(), "Danmark").last())
+                                        : QString::number(added.last()));
         QVERIFY(w.dialogs.messages().isEmpty());
     }
 
@@ -313,15 +313,33 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("stop");
 
-        QTest::newRow("found") << "12" << true << "12" << "" << "";
-        QTest::newRow("lowest variant first") << "7" << true << "7" << "" << "";
-        QTest::newRow("not found") << "8" << true << "120" << "Nummer 8 findes ikke i tabellen" << "";
-        QTest::newRow("only in another area") << "50" << true << "120" << "Nummer 50 findes ikke i tabellen" << "";
-        QTest::newRow("a number is no prefix") << "1" << true << "120" << "Nummer 1 findes ikke i tabellen" << "";
-        QTest::newRow("cancel") << "12" << false << "120" << "" << "";
-        QTest::newRow("not a number") << "abc" << true << "120" << "" << "'abc' is not a valid integer value.";
-        QTest::newRow("digits then letters") << "7a" << true << "120" << "" << "'7a' is not a valid integer value.";
-        QTest::newRow("empty") << "" << true << "120" << "" << "'' is not a valid integer value.";
+        QTest::newRow("found") << "12" << true << "12"
+                               << ""
+                               << "";
+        QTest::newRow("lowest variant first") << "7" << true << "7"
+                                              << ""
+                                              << "";
+        QTest::newRow("not found") << "8" << true << "120"
+                                   << "Nummer 8 findes ikke i tabellen"
+                                   << "";
+        QTest::newRow("only in another area") << "50" << true << "120"
+                                              << "Nummer 50 findes ikke i tabellen"
+                                              << "";
+        QTest::newRow("a number is no prefix") << "1" << true << "120"
+                                               << "Nummer 1 findes ikke i tabellen"
+                                               << "";
+        QTest::newRow("cancel") << "12" << false << "120"
+                                << ""
+                                << "";
+        QTest::newRow("not a number") << "abc" << true << "120"
+                                      << ""
+                                      << "'abc' is not a valid integer value.";
+        QTest::newRow("digits then letters") << "7a" << true << "120"
+                                             << ""
+                                             << "'7a' is not a valid integer value.";
+        QTest::newRow("empty") << "" << true << "120"
+                               << ""
+                               << "'' is not a valid integer value.";
     }
 
     void searchNumber()
@@ -576,10 +594,9 @@ private slots:
             compareInput(w.dialogs.shownOf("input").value(0), "Bekræft sletning", "Skriv SLET", "");
         QStringList expected = before;
         if (cleared) {
-            expected = pictures ? QStringList{"DK|Danmark|1||x|x|x||r1", "DK|Danmark|2|a||√|||",
-                                              "DK|Danmark|3||||||"}
-                                : QStringList{"DK|Danmark|1|||||a.jpg|r1", "DK|Danmark|2|a||||b.bmp|",
-                                              "DK|Danmark|3||||||"};
+            expected = pictures
+                           ? QStringList{"DK|Danmark|1||x|x|x||r1", "DK|Danmark|2|a||√|||", "DK|Danmark|3||||||"}
+                           : QStringList{"DK|Danmark|1|||||a.jpg|r1", "DK|Danmark|2|a||||b.bmp|", "DK|Danmark|3||||||"};
             QCOMPARE(w.currentNumber(), QString("3")); // the area's last row
         }
         QCOMPARE(storedRows(c.path(), "Danmark"), expected);

@@ -2,8 +2,8 @@
 // folder, the full path cut to 75 characters, empty areas, the popup menu.
 #include "AttachPicture.h"
 #include "Collection.h"
-#include "MainViews.h"
 #include "Database.h"
+#include "MainViews.h"
 #include "PictureOpenDialog.h"
 #include "PicturePopupMenu.h"
 #include "ScriptedDialogs.h"
@@ -18,7 +18,6 @@ using namespace kvilbro;
 using namespace kvilbro::test;
 
 namespace {
-
 
 using Views = kvilbro::test::MainViews;
 

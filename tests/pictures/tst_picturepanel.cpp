@@ -1,11 +1,11 @@
 // The picture panel: the refresh on the current number, the default picture,
 // failures that keep the previous picture, the start picture and CheckBox2.
 #include "Collection.h"
-#include "MainViews.h"
 #include "Database.h"
 #include "Error.h"
 #include "ErrorGuard.h"
 #include "ImageWidget.h"
+#include "MainViews.h"
 #include "PicturePanel.h"
 #include "ScriptedDialogs.h"
 #include "TForm6.h"
@@ -21,7 +21,6 @@ using namespace kvilbro;
 using namespace kvilbro::test;
 
 namespace {
-
 
 using Views = kvilbro::test::MainViews;
 

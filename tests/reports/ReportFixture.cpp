@@ -2,7 +2,8 @@
 
 namespace kvilbro::test {
 
-ReportFixture::ReportFixture(int rows, const QString& area) : areaName(area) {
+ReportFixture::ReportFixture(int rows, const QString& area) : areaName(area)
+{
     collection.setCollector(
         {"Jens Jensen", "Frimærkevej 1", "8000 Aarhus C", "12 34 56 78", "jens@example.dk", "2026-12-01"});
     collection.addArea(AreaId, areaName);
@@ -56,7 +57,8 @@ ReportFixture::ReportFixture(int rows, const QString& area) : areaName(area) {
     report->locateArea(areaName);
 }
 
-QList<QRectF> frames(const Page& page) {
+QList<QRectF> frames(const Page& page)
+{
     QList<QRectF> out;
     for (const PageItem& item : page.items) {
         if (item.kind == PageItem::Frame)
@@ -65,7 +67,8 @@ QList<QRectF> frames(const Page& page) {
     return out;
 }
 
-QList<PlacedText> texts(const Page& page) {
+QList<PlacedText> texts(const Page& page)
+{
     QList<PlacedText> out;
     for (const PageItem& item : page.items) {
         if (item.kind == PageItem::Text)
@@ -74,14 +77,16 @@ QList<PlacedText> texts(const Page& page) {
     return out;
 }
 
-QStringList textsOf(const Page& page) {
+QStringList textsOf(const Page& page)
+{
     QStringList out;
     for (const PlacedText& t : texts(page))
         out << t.text;
     return out;
 }
 
-QStringList rowNumbers(const Page& page) {
+QStringList rowNumbers(const Page& page)
+{
     QStringList out;
     for (const PlacedText& t : texts(page)) {
         bool isNumber = false;

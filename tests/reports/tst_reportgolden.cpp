@@ -17,7 +17,8 @@ namespace {
 // 49 characters: the longest the field holds is 50. It wraps in every variant's box.
 const QString LongArea = "Danmark, Slesvig og Holsten 1851-1864, alle typer";
 
-QString goldenPath(const QString& name) {
+QString goldenPath(const QString& name)
+{
     return QString(KVILBRO_GOLDEN_DIR) + "/" + name + ".txt";
 }
 
@@ -30,12 +31,14 @@ private slots:
     void initTestCase() { pinEnvironment(); }
 
     // The references hold widths measured in Arial's metrics; they come from its metric twin.
-    void arialIsMetricCompatible() {
+    void arialIsMetricCompatible()
+    {
         const QFontInfo info(ReportFont{"Arial", 10, false}.toQFont());
         QCOMPARE(info.family(), QString("Liberation Sans"));
     }
 
-    void pageHeaderVariants_data() {
+    void pageHeaderVariants_data()
+    {
         QTest::addColumn<int>("variant");
         QTest::addColumn<QString>("name");
         QTest::newRow("mark-type") << int(CommonPageHeader::Variant::MarkType) << "marktype";
@@ -43,7 +46,8 @@ private slots:
         QTest::newRow("all-information") << int(CommonPageHeader::Variant::AllInformation) << "allinformation";
         QTest::newRow("picture") << int(CommonPageHeader::Variant::Picture) << "picture";
     }
-    void pageHeaderVariants() {
+    void pageHeaderVariants()
+    {
         QFETCH(int, variant);
         QFETCH(QString, name);
         const auto v = CommonPageHeader::Variant(variant);

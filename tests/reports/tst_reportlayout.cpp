@@ -14,11 +14,13 @@ namespace {
 
 constexpr double Tolerance = 0.001;
 
-bool near(double a, double b) {
+bool near(double a, double b)
+{
     return std::abs(a - b) < Tolerance;
 }
 
-QString str(const QRectF& r) {
+QString str(const QRectF& r)
+{
     return QString("%1 %2 %3 %4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
 }
 
@@ -33,7 +35,8 @@ private slots:
     void initTestCase() { pinEnvironment(); }
 
     // 130 rows of 10 mm: 25 to a column, five columns to a page, the rest on page 2.
-    void rowsFillDownThenAcross() {
+    void rowsFillDownThenAcross()
+    {
         ReportFixture f(130);
         const PageList pages = f.report->produce();
         QCOMPARE(pages.count(), 2);
@@ -69,7 +72,8 @@ private slots:
         QVERIFY(textsOf(two).contains("Nr."));
     }
 
-    void pageNumberAndDate() {
+    void pageNumberAndDate()
+    {
         ReportFixture f(130);
         f.report->definition()
             .band(ReportBand::Kind::PageHeader)
@@ -86,7 +90,8 @@ private slots:
     }
 
     // Rows of 12.6 mm in a column of 252 mm: 20 fit exactly; 0.01 mm less room and only 19 do.
-    void bandFitsAtTheBottomMargin_data() {
+    void bandFitsAtTheBottomMargin_data()
+    {
         QTest::addColumn<double>("rowHeight");
         QTest::addColumn<double>("bottomMargin");
         QTest::addColumn<int>("rowsInFirstColumn");
@@ -95,7 +100,8 @@ private slots:
         QTest::newRow("a tenth to spare") << 12.6 << 9.9 << 20;
         QTest::newRow("tenths add up") << 0.1 << 251.9 << 101; // 101 rows of 0.1 in 10.1 mm
     }
-    void bandFitsAtTheBottomMargin() {
+    void bandFitsAtTheBottomMargin()
+    {
         QFETCH(double, rowHeight);
         QFETCH(double, bottomMargin);
         QFETCH(int, rowsInFirstColumn);
@@ -116,7 +122,8 @@ private slots:
     }
 
     // A wrapping, stretching element makes its row taller; the next row starts below it.
-    void stretchedBandGrowsAndPushesTheNext() {
+    void stretchedBandGrowsAndPushesTheNext()
+    {
         ReportFixture f(3);
         ReportBand* detail = f.report->definition().band(ReportBand::Kind::Detail);
         detail->elements.append(ReportElement::dataField("Remark", ReportElement::View::Numbers, "Bemærkning")
@@ -142,7 +149,8 @@ private slots:
     }
 
     // Without stretch only the lines that fit in the box print, and the band keeps its height.
-    void wrapWithoutStretchKeepsTheBox() {
+    void wrapWithoutStretchKeepsTheBox()
+    {
         ReportFixture f(1);
         ReportBand* detail = f.report->definition().band(ReportBand::Kind::Detail);
         detail->elements.append(ReportElement::label("Remark", "ord ord ord ord ord ord ord ord ord ord ord")
@@ -159,7 +167,8 @@ private slots:
     }
 
     // A row taller than a whole column still gets placed, one to a column, and the run ends.
-    void bandTallerThanAColumnEnds() {
+    void bandTallerThanAColumnEnds()
+    {
         ReportFixture f(7);
         f.report->definition().band(ReportBand::Kind::Detail)->height = 400;
         const PageList pages = f.report->produce();
@@ -171,12 +180,14 @@ private slots:
         COMPARE_RECT(r[3], QRectF(48, 30, 38, 5));
     }
 
-    void autoSizeAnchors_data() {
+    void autoSizeAnchors_data()
+    {
         QTest::addColumn<QString>("caption");
         QTest::newRow("short") << "i";
         QTest::newRow("long") << "Mancoliste over WWW";
     }
-    void autoSizeAnchors() {
+    void autoSizeAnchors()
+    {
         QFETCH(QString, caption);
         ReportFixture f(1);
         ReportBand* header = f.report->definition().band(ReportBand::Kind::PageHeader);
@@ -200,7 +211,8 @@ private slots:
     }
 
     // Suppressed rows take no space: the printed ones follow each other without gaps.
-    void suppressedRowsTakeNoSpace() {
+    void suppressedRowsTakeNoSpace()
+    {
         ReportFixture f(10);
         int calls = 0;
         TableView& numbers = f.report->numberView();
@@ -219,7 +231,8 @@ private slots:
     }
 
     // Every row suppressed: one page with the page header and the first column header.
-    void everyRowSuppressed() {
+    void everyRowSuppressed()
+    {
         ReportFixture f(400);
         f.report->setBandBeforePrint("DetailBand1", [](ReportBand&, bool& print) { print = false; });
         const PageList pages = f.report->produce();
@@ -231,14 +244,16 @@ private slots:
         QCOMPARE(textsOf(*pages.page(0)), (QStringList{"Head", "1", "Nr."}));
     }
 
-    void emptyDataSet_data() {
+    void emptyDataSet_data()
+    {
         QTest::addColumn<bool>("printIfEmpty");
         QTest::addColumn<int>("pageCount");
         QTest::addColumn<int>("hookCalls");
         QTest::newRow("nothing") << false << 0 << 0;
         QTest::newRow("print if empty") << true << 1 << 1;
     }
-    void emptyDataSet() {
+    void emptyDataSet()
+    {
         QFETCH(bool, printIfEmpty);
         QFETCH(int, pageCount);
         QFETCH(int, hookCalls);
@@ -262,7 +277,8 @@ private slots:
     }
 
     // The report hook runs once at the start of each run, before any row; cancelling leaves no page.
-    void reportHookOncePerRun() {
+    void reportHookOncePerRun()
+    {
         ReportFixture f(30);
         int calls = 0;
         int bandCallsAtReportHook = -1;
@@ -287,7 +303,8 @@ private slots:
     }
 
     // A band hook may change its band's image; the picture is stretched into the box it sets.
-    void bandHookSetsImage() {
+    void bandHookSetsImage()
+    {
         ReportFixture f(2);
         ReportBand* detail = f.report->definition().band(ReportBand::Kind::Detail);
         detail->elements.append(ReportElement::image("Picture", 20, 1, 0, 0));
@@ -313,7 +330,8 @@ private slots:
     }
 
     // The area is found by a case-sensitive prefix of Beskrivelse, first in the view's order.
-    void locateArea_data() {
+    void locateArea_data()
+    {
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("found");
         QTest::addColumn<QString>("area");
@@ -322,7 +340,8 @@ private slots:
         QTest::newRow("case") << "dan" << false << "";
         QTest::newRow("none") << "Sverige" << false << "";
     }
-    void locateArea() {
+    void locateArea()
+    {
         QFETCH(QString, text);
         QFETCH(bool, found);
         QFETCH(QString, area);
@@ -339,7 +358,8 @@ private slots:
             QCOMPARE(report.areaView().asText(u"National ID"), area);
     }
 
-    void namedElements() {
+    void namedElements()
+    {
         ReportFixture f(1);
         f.report->setCaption(u"Head", "Ny titel");
         f.report->setDataField(u"Type", "Bemærkning");
@@ -351,7 +371,8 @@ private slots:
     }
 
     // An error in a hook ends the run and leaves the report free for the next one.
-    void hookErrorEndsTheRun() {
+    void hookErrorEndsTheRun()
+    {
         ReportFixture f(10);
         bool fail = true;
         f.report->setBandBeforePrint("DetailBand1", [&](ReportBand&, bool&) {

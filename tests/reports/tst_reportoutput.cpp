@@ -25,7 +25,8 @@ namespace {
 
 constexpr double PtPerMm = 72 / 25.4;
 
-QString run(const QString& program, const QStringList& args) {
+QString run(const QString& program, const QStringList& args)
+{
     QProcess p;
     p.start(program, args);
     if (!p.waitForFinished(60000) || p.exitCode() != 0)
@@ -33,7 +34,8 @@ QString run(const QString& program, const QStringList& args) {
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-bool havePoppler() {
+bool havePoppler()
+{
     return !QStandardPaths::findExecutable("pdftotext").isEmpty() &&
            !QStandardPaths::findExecutable("pdftoppm").isEmpty() &&
            !QStandardPaths::findExecutable("pdfinfo").isEmpty();
@@ -43,7 +45,8 @@ bool havePoppler() {
     if (!havePoppler())                                                                                                \
     QSKIP("poppler-utils (pdftotext, pdftoppm, pdfinfo) not installed")
 
-int pdfPages(const QString& path) {
+int pdfPages(const QString& path)
+{
     const auto m = QRegularExpression("Pages:\\s+(\\d+)").match(run("pdfinfo", {path}));
     return m.hasMatch() ? m.captured(1).toInt() : -1;
 }
@@ -54,7 +57,8 @@ struct Word {
     double xMin, yMin, xMax, yMax;
 };
 
-QList<Word> pdfWords(const QString& path) {
+QList<Word> pdfWords(const QString& path)
+{
     const QString html = run("pdftotext", {"-bbox", path, "-"});
     QList<Word> out;
     int page = 0;
@@ -75,7 +79,8 @@ QList<Word> pdfWords(const QString& path) {
 }
 
 // Each single-word text of the page list must be found at its place in the PDF.
-void expectWordsInPlace(const PageList& pages, const QList<Word>& words, int pdfPage, int listPage) {
+void expectWordsInPlace(const PageList& pages, const QList<Word>& words, int pdfPage, int listPage)
+{
     int checked = 0;
     for (const PlacedText& t : texts(*pages.page(listPage))) {
         if (t.text.contains(' ') || t.text.isEmpty())
@@ -93,7 +98,8 @@ void expectWordsInPlace(const PageList& pages, const QList<Word>& words, int pdf
 }
 
 // Darkest grey value on a short run of pixels across a line, from `from` to `to` (mm).
-int darkest(const QImage& image, double dpi, QPointF from, QPointF to) {
+int darkest(const QImage& image, double dpi, QPointF from, QPointF to)
+{
     int best = 255;
     for (int i = 0; i <= 20; ++i) {
         const QPointF mm = from + (to - from) * (i / 20.0);
@@ -106,7 +112,8 @@ int darkest(const QImage& image, double dpi, QPointF from, QPointF to) {
 }
 
 // Frame lines of the fixture's page 1 where they must be, and white beside them.
-void probeFrames(const QImage& image, double dpi) {
+void probeFrames(const QImage& image, double dpi)
+{
     QVERIFY(!image.isNull());
     QCOMPARE(image.width(), qRound(210 * dpi / 25.4));
     struct Probe {
@@ -152,7 +159,8 @@ class ReportOutputTest : public QObject {
 private slots:
     void initTestCase() { pinEnvironment(); }
 
-    void pdfPagesAndWords() {
+    void pdfPagesAndWords()
+    {
         REQUIRE_POPPLER();
         ReportFixture f(130);
         const PageList pages = f.report->produce();
@@ -170,7 +178,8 @@ private slots:
         expectWordsInPlace(pages, words, 2, 1);
     }
 
-    void printRange_data() {
+    void printRange_data()
+    {
         QTest::addColumn<int>("first");
         QTest::addColumn<int>("last");
         QTest::addColumn<int>("printed");
@@ -181,7 +190,8 @@ private slots:
         QTest::newRow("2 to 999") << 2 << 999 << 2 << "126";
         QTest::newRow("3 to 3") << 3 << 3 << 1 << "251";
     }
-    void printRange() {
+    void printRange()
+    {
         REQUIRE_POPPLER();
         QFETCH(int, first);
         QFETCH(int, last);
@@ -214,7 +224,8 @@ private slots:
     }
 
     // Printing runs the report again; with nothing changed its pages are the preview's.
-    void printRunEqualsPreviewRun() {
+    void printRunEqualsPreviewRun()
+    {
         REQUIRE_POPPLER();
         ReportFixture f(260);
         f.report->setToday(QDate(2026, 12, 24));
@@ -243,7 +254,8 @@ private slots:
     }
 
     // The hooks run again when printing and see the state of that moment.
-    void printFollowsTheStateOfTheMoment() {
+    void printFollowsTheStateOfTheMoment()
+    {
         ReportFixture f(20);
         bool onlyEven = false;
         TableView& numbers = f.report->numberView();
@@ -263,12 +275,14 @@ private slots:
         QCOMPARE(rowNumbers(*printed.page(0)).size(), 10);
     }
 
-    void framesInPdfRendering_data() {
+    void framesInPdfRendering_data()
+    {
         QTest::addColumn<int>("dpi");
         QTest::newRow("100 dpi") << 100;
         QTest::newRow("300 dpi") << 300;
     }
-    void framesInPdfRendering() {
+    void framesInPdfRendering()
+    {
         REQUIRE_POPPLER();
         QFETCH(int, dpi);
         ReportFixture f(130);
@@ -281,12 +295,14 @@ private slots:
     }
 
     // The preview draws with the same code on a raster device at its own scale.
-    void framesInRasterRendering_data() {
+    void framesInRasterRendering_data()
+    {
         QTest::addColumn<int>("dpi");
         QTest::newRow("72 dpi") << 72;
         QTest::newRow("200 dpi") << 200;
     }
-    void framesInRasterRendering() {
+    void framesInRasterRendering()
+    {
         QFETCH(int, dpi);
         ReportFixture f(130);
         const PageList pages = f.report->produce();
@@ -317,7 +333,8 @@ private slots:
                  qPrintable(QString("%1 / %2").arg(inkMm).arg(advance)));
     }
 
-    void reportFileRoundTrip() {
+    void reportFileRoundTrip()
+    {
         ReportFixture f(130);
         QImage picture(30, 20, QImage::Format_RGB32);
         picture.fill(Qt::blue);
@@ -336,7 +353,8 @@ private slots:
         QCOMPARE(loaded.page(0)->images[0].pixel(5, 5), picture.pixel(5, 5));
     }
 
-    void damagedReportFileRefused_data() {
+    void damagedReportFileRefused_data()
+    {
         QTest::addColumn<int>("damage");
         QTest::addColumn<QString>("message");
         const QString damaged = "Filen liste.kvr er ikke en rapportfil, eller den er beskadiget.";
@@ -349,7 +367,8 @@ private slots:
                                        << "Rapportfilen liste.kvr er gemt af en anden version af programmet og kan "
                                           "ikke vises.";
     }
-    void damagedReportFileRefused() {
+    void damagedReportFileRefused()
+    {
         QFETCH(int, damage);
         QFETCH(QString, message);
         ReportFixture f(30);
@@ -387,7 +406,8 @@ private slots:
         }
     }
 
-    void plainTextFile() {
+    void plainTextFile()
+    {
         ReportFixture f(130);
         f.report->setCaption(u"Head", "Mancoliste for Jens Jensen, Frimærkevej 1");
         const QByteArray bytes = PageText::plainFile(f.report->produce());

@@ -27,7 +27,8 @@ namespace {
 
 // Runs `then` on the open preview window of `report` once it has all its
 // pages; closes any preview left open after a generous time so a failing test ends.
-void whenReady(Report& report, std::function<void(PreviewWindow&)> then) {
+void whenReady(Report& report, std::function<void(PreviewWindow&)> then)
+{
     auto* poll = new QTimer;
     auto started = std::make_shared<QElapsedTimer>();
     started->start();
@@ -49,7 +50,8 @@ void whenReady(Report& report, std::function<void(PreviewWindow&)> then) {
     poll->start(5);
 }
 
-void trigger(PreviewWindow& window, const char* name) {
+void trigger(PreviewWindow& window, const char* name)
+{
     QAction* action = window.findChild<QAction*>(name);
     if (!action)
         qFatal("no action %s", name);
@@ -59,7 +61,8 @@ void trigger(PreviewWindow& window, const char* name) {
 // Answers the printer setup as a collector would: pages 2 to 2, two copies, landscape.
 class ChoosingDialogs : public ScriptedDialogs {
 public:
-    bool print(QPrinter& printer, PrintDialogOptions& options) override {
+    bool print(QPrinter& printer, PrintDialogOptions& options) override
+    {
         offered.append(options);
         ScriptedDialogs::print(printer, options);
         if (!accept)
@@ -83,7 +86,8 @@ private slots:
     void initTestCase() { pinEnvironment(); }
     void cleanup() { ErrorGuard::setDialogs(nullptr); }
 
-    void previewButtons() {
+    void previewButtons()
+    {
         ReportFixture f(300);
         ErrorGuard::setDialogs(&f.dialogs);
         QTemporaryDir dir;
@@ -168,7 +172,8 @@ private slots:
         QCOMPARE(f.dialogs.messages(), QStringList{"Filen liste.txt er ikke en rapportfil, eller den er beskadiget."});
     }
 
-    void caption_data() {
+    void caption_data()
+    {
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("caption");
         QTest::newRow("no title") << ""
@@ -176,7 +181,8 @@ private slots:
         QTest::newRow("title") << "Mancoliste"
                                << "Mancoliste";
     }
-    void caption() {
+    void caption()
+    {
         QFETCH(QString, title);
         QFETCH(QString, caption);
         ReportFixture f(3);
@@ -191,7 +197,8 @@ private slots:
     }
 
     // Pages come in steps from the event loop; meanwhile a second run is refused at once.
-    void plainPreviewProducesInSteps() {
+    void plainPreviewProducesInSteps()
+    {
         ReportFixture f(3000);
         int hookRuns = 0;
         f.report->setBeforePrint([&] { return ++hookRuns > 0; });
@@ -226,7 +233,8 @@ private slots:
     }
 
     // Closing the window while pages are still coming ends the run; the report can run again.
-    void closingEarlyEndsTheRun() {
+    void closingEarlyEndsTheRun()
+    {
         ReportFixture f(3000);
         QTimer::singleShot(0, [&] {
             if (PreviewWindow* w = f.report->previewWindow())
@@ -238,7 +246,8 @@ private slots:
     }
 
     // The modal preview produces on a worker thread; its pages equal the event loop's.
-    void modalPreviewOnWorkerThread() {
+    void modalPreviewOnWorkerThread()
+    {
         ReportFixture f(3000);
         QThread* hookThread = nullptr;
         f.report->setBeforePrint([&] {
@@ -271,7 +280,8 @@ private slots:
         QVERIFY(!f.report->isRunning());
     }
 
-    void hookErrorReachesTheErrorHandler_data() {
+    void hookErrorReachesTheErrorHandler_data()
+    {
         QTest::addColumn<bool>("modal");
         QTest::addColumn<bool>("inReportHook");
         QTest::newRow("plain, band hook") << false << false;
@@ -279,7 +289,8 @@ private slots:
         QTest::newRow("plain, report hook") << false << true;
         QTest::newRow("modal, report hook") << true << true;
     }
-    void hookErrorReachesTheErrorHandler() {
+    void hookErrorReachesTheErrorHandler()
+    {
         QFETCH(bool, modal);
         QFETCH(bool, inReportHook);
         ReportFixture f(3000);
@@ -317,7 +328,8 @@ private slots:
     }
 
     // A cancelling report hook: no pages, no window.
-    void cancelledRunShowsNothing() {
+    void cancelledRunShowsNothing()
+    {
         ReportFixture f(30);
         f.report->setBeforePrint([] { return false; });
         bool windowSeen = false;
@@ -334,7 +346,8 @@ private slots:
     }
 
     // The printer setup's choices stay with the report, and printing follows them.
-    void printerSetupPersists() {
+    void printerSetupPersists()
+    {
         ReportFixture f(300);
         ChoosingDialogs dialogs;
         Report report(*f.db, {"National ID", "Beskrivelse", "Tæller"}, dialogs);

@@ -1,8 +1,8 @@
 // What the collector is told when the table files cannot be used, and that a
 // failed post leaves the table as it was and the row pending.
 #include "Collection.h"
-#include "MainViews.h"
 #include "Error.h"
+#include "MainViews.h"
 #include "TableView.h"
 
 #include <QFile>
@@ -41,12 +41,20 @@ private slots:
         QTest::addColumn<QString>("damage");
         QTest::addColumn<QString>("expected");
         for (const char* f : {"stm2frim.db", "stm2manc.DB", "Bruger2.db"}) {
-            QTest::addRow("%s missing", f) << f << "remove" << "is missing from the folder";
-            QTest::addRow("%s not SQLite", f) << f << "text" << "is not a table file";
+            QTest::addRow("%s missing", f) << f << "remove"
+                                           << "is missing from the folder";
+            QTest::addRow("%s not SQLite", f) << f << "text"
+                                              << "is not a table file";
         }
-        QTest::newRow("a field missing") << "stm2manc.DB" << "no Type" << "lacks the field 'Type'";
-        QTest::newRow("a field of the wrong type") << "stm2manc.DB" << "text Nummer" << "has the wrong type";
-        QTest::newRow("another table") << "stm2frim.db" << "other table" << "does not hold the table stm2frim";
+        QTest::newRow("a field missing") << "stm2manc.DB"
+                                         << "no Type"
+                                         << "lacks the field 'Type'";
+        QTest::newRow("a field of the wrong type") << "stm2manc.DB"
+                                                   << "text Nummer"
+                                                   << "has the wrong type";
+        QTest::newRow("another table") << "stm2frim.db"
+                                       << "other table"
+                                       << "does not hold the table stm2frim";
     }
 
     void openRefusesBadFiles()
@@ -150,9 +158,12 @@ private slots:
         QTest::addColumn<QString>("pragma");
         QTest::addColumn<QString>("expected");
         QTest::addColumn<bool>("insert");
-        QTest::newRow("read-only, new row") << "PRAGMA main.query_only=1" << "is read-only" << true;
-        QTest::newRow("read-only, edit") << "PRAGMA main.query_only=1" << "is read-only" << false;
-        QTest::newRow("disk full, new row") << "PRAGMA main.max_page_count=%1" << "disk is full" << true;
+        QTest::newRow("read-only, new row") << "PRAGMA main.query_only=1"
+                                            << "is read-only" << true;
+        QTest::newRow("read-only, edit") << "PRAGMA main.query_only=1"
+                                         << "is read-only" << false;
+        QTest::newRow("disk full, new row") << "PRAGMA main.max_page_count=%1"
+                                            << "disk is full" << true;
     }
 
     void failedPostChangesNothing()

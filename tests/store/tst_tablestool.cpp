@@ -101,11 +101,13 @@ private slots:
     {
         QTemporaryDir dir;
         QCOMPARE(tables({QStringLiteral("create"), dir.path()}).code, 0);
-        const QStringList args{QStringLiteral("collector"), dir.path(),     QStringLiteral("--name"),
-                               QStringLiteral("Åse Møller"), QStringLiteral("--address"), QStringLiteral("Søvej 3"),
-                               QStringLiteral("--town"),     QStringLiteral("5000 Odense"), QStringLiteral("--phone"),
-                               QStringLiteral("66 11 22 33"), QStringLiteral("--email"), QStringLiteral("aase@example.dk"),
-                               QStringLiteral("--date"),     QStringLiteral("2026-11-30")};
+        const QStringList args{QStringLiteral("collector"), dir.path(),
+                               QStringLiteral("--name"),    QStringLiteral("Åse Møller"),
+                               QStringLiteral("--address"), QStringLiteral("Søvej 3"),
+                               QStringLiteral("--town"),    QStringLiteral("5000 Odense"),
+                               QStringLiteral("--phone"),   QStringLiteral("66 11 22 33"),
+                               QStringLiteral("--email"),   QStringLiteral("aase@example.dk"),
+                               QStringLiteral("--date"),    QStringLiteral("2026-11-30")};
         QCOMPARE(tables(args).code, 0);
         QCOMPARE(tables(args).code, 0); // a second run replaces, never adds
         Database db(dir.path());
@@ -167,7 +169,8 @@ private slots:
         QVERIFY(gap);
         QVERIFY(danishRemark);
         QCOMPARE(marked.size(), 3);
-        QVERIFY(numbers.locate({QStringLiteral("Nummer"), QStringLiteral("Type")}, {QStringLiteral("714"), QString()}, false) ||
+        QVERIFY(numbers.locate({QStringLiteral("Nummer"), QStringLiteral("Type")}, {QStringLiteral("714"), QString()},
+                               false) ||
                 true); // the last area need not hold 714
     }
 
@@ -176,11 +179,19 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("damage");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("missing file") << "Bruger2.db" << "remove" << "Bruger2.db: the file is missing.";
-        QTest::newRow("missing index") << "stm2manc.DB" << "DROP INDEX stm2manc_order"
-                                       << "stm2manc.DB: the index on (Land, Stamoplysning, Nummer, Type, Tæller) is missing.";
-        QTest::newRow("damaged") << "stm2manc.DB" << "garble" << "stm2manc.DB:";
-        QTest::newRow("not a database") << "stm2frim.db" << "text" << "stm2frim.db: not a sound SQLite database";
+        QTest::newRow("missing file") << "Bruger2.db"
+                                      << "remove"
+                                      << "Bruger2.db: the file is missing.";
+        QTest::newRow("missing index")
+            << "stm2manc.DB"
+            << "DROP INDEX stm2manc_order"
+            << "stm2manc.DB: the index on (Land, Stamoplysning, Nummer, Type, Tæller) is missing.";
+        QTest::newRow("damaged") << "stm2manc.DB"
+                                 << "garble"
+                                 << "stm2manc.DB:";
+        QTest::newRow("not a database") << "stm2frim.db"
+                                        << "text"
+                                        << "stm2frim.db: not a sound SQLite database";
     }
 
     void checkFindsFaults()

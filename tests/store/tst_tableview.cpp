@@ -1,7 +1,7 @@
 // The table view's rules: orders, links, pending rows, locate, field rules.
 #include "Collection.h"
-#include "MainViews.h"
 #include "Error.h"
+#include "MainViews.h"
 #include "TableView.h"
 
 #include <QSignalSpy>
@@ -58,8 +58,8 @@ private slots:
         c.addArea(QStringLiteral("DK"), QStringLiteral("Danmark"));
         c.addArea(QStringLiteral("FR"), QStringLiteral("Færøerne"));
         c.addArea(QStringLiteral("AA"), QStringLiteral("Aaland"));
-        for (const auto& [n, t] : QList<QPair<int, QString>>{{12, {}}, {7, QStringLiteral("b")}, {7, {}}, {-3, {}},
-                                                             {7, QStringLiteral("a")}, {100, {}}})
+        for (const auto& [n, t] : QList<QPair<int, QString>>{
+                 {12, {}}, {7, QStringLiteral("b")}, {7, {}}, {-3, {}}, {7, QStringLiteral("a")}, {100, {}}})
             c.addNumber(QStringLiteral("DK"), QStringLiteral("Danmark"), n, t);
         c.addNumber(QStringLiteral("FR"), QStringLiteral("Færøerne"), 1);
         c.addNumber(QStringLiteral("DK"), QStringLiteral("Danmark X"), 5); // another area's link
@@ -199,7 +199,7 @@ private slots:
         v.numbers.setText(u"Nummer", QStringLiteral("7"));
         v.numbers.post();
         QCOMPARE(c.count(QStringLiteral("stm2manc"), QStringLiteral("Land='FR' AND Stamoplysning='Færøerne' AND "
-                                                                     "Nummer=7 AND Type IS NULL AND \"***\" IS NULL")),
+                                                                    "Nummer=7 AND Type IS NULL AND \"***\" IS NULL")),
                  1);
         QCOMPARE(v.numbers.recordCount(), 1);
 
@@ -348,7 +348,8 @@ private slots:
         v.numbers.insert();
         QCOMPARE(v.numbers.fieldIndex(u"o"), v.numbers.fieldIndex(u"O"));
         QCOMPARE(v.numbers.fieldIndex(u"BEMÆRKNING"), v.numbers.fieldIndex(u"Bemærkning"));
-        QVERIFY(errorOf([&] { v.numbers.fieldIndex(u"Nummer2"); }).contains(QLatin1String("Field 'Nummer2' not found")));
+        QVERIFY(
+            errorOf([&] { v.numbers.fieldIndex(u"Nummer2"); }).contains(QLatin1String("Field 'Nummer2' not found")));
 
         v.numbers.setText(u"type", QStringLiteral("abcdefghijKLM"));
         v.numbers.setText(u"***", QStringLiteral("æøåæ"));
@@ -374,24 +375,36 @@ private slots:
         v.numbers.cancel();
 
         // Writing needs a pending row.
-        QVERIFY(errorOf([&] { v.numbers.setText(u"O", QStringLiteral("x")); }).contains(QLatin1String("not being edited")));
+        QVERIFY(
+            errorOf([&] { v.numbers.setText(u"O", QStringLiteral("x")); }).contains(QLatin1String("not being edited")));
     }
 
     void integerField_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("stored"); // empty: refused
-        QTest::newRow("largest") << "2147483647" << "2147483647";
-        QTest::newRow("smallest") << "-2147483648" << "-2147483648";
-        QTest::newRow("plus sign") << "+5" << "5";
-        QTest::newRow("leading zeros") << "007" << "7";
-        QTest::newRow("one past the largest") << "2147483648" << "";
-        QTest::newRow("one below the smallest") << "-2147483649" << "";
-        QTest::newRow("letters") << "12a" << "";
-        QTest::newRow("sign only") << "-" << "";
-        QTest::newRow("two signs") << "+-1" << "";
-        QTest::newRow("space") << " 5" << "";
-        QTest::newRow("decimal") << "1.5" << "";
+        QTest::newRow("largest") << "2147483647"
+                                 << "2147483647";
+        QTest::newRow("smallest") << "-2147483648"
+                                  << "-2147483648";
+        QTest::newRow("plus sign") << "+5"
+                                   << "5";
+        QTest::newRow("leading zeros") << "007"
+                                       << "7";
+        QTest::newRow("one past the largest") << "2147483648"
+                                              << "";
+        QTest::newRow("one below the smallest") << "-2147483649"
+                                                << "";
+        QTest::newRow("letters") << "12a"
+                                 << "";
+        QTest::newRow("sign only") << "-"
+                                   << "";
+        QTest::newRow("two signs") << "+-1"
+                                   << "";
+        QTest::newRow("space") << " 5"
+                               << "";
+        QTest::newRow("decimal") << "1.5"
+                                 << "";
     }
 
     void integerField()

@@ -7,8 +7,8 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
-#include <QPushButton>
 #include <QPrinter>
+#include <QPushButton>
 
 namespace kvilbro {
 
