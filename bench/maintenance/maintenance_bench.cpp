@@ -18,6 +18,7 @@
 
 #include <sqlite3.h>
 
+#include <functional>
 #include <memory>
 
 using namespace kvilbro;
@@ -88,8 +89,10 @@ struct MainWindowStandIn {
     PaintCounter counter;
 };
 
-// "&Numre" with the answer 10000 on an area of 10 000 numbers.
-void BM_AddNumbersCommand(benchmark::State& state)
+// Runs one command, answered by `answer`, on a fresh copy of the collection;
+// only the command is timed. Gives the number of gauge repaints.
+int runCommand(benchmark::State& state, void (CollectionCommands::*command)(), const QString& answer,
+               const std::function<bool(MainWindowStandIn&)>& done)
 {
     int paints = 0;
     for (auto _ : state) {
@@ -97,19 +100,29 @@ void BM_AddNumbersCommand(benchmark::State& state)
         QTemporaryDir dir;
         makeCollection(dir);
         auto w = std::make_unique<MainWindowStandIn>(dir.path());
-        w->dialogs.answerInput(QString::number(Added));
+        w->dialogs.answerInput(answer);
         state.ResumeTiming();
 
-        w->commands.addNumbers();
+        (w->commands.*command)();
 
         state.PauseTiming();
-        if (w->numbers.recordCount() != AreaRows + Added || w->numbers.asInteger(u"Nummer") != AreaRows + Added ||
-            w->gauge.percent() != 100 || w->gauge.isVisible())
+        if (!done(*w) || w->gauge.isVisible())
             state.SkipWithError("wrong result");
         paints = w->counter.paints;
         w.reset();
         state.ResumeTiming();
     }
+    return paints;
+}
+
+// "&Numre" with the answer 10000 on an area of 10 000 numbers.
+void BM_AddNumbersCommand(benchmark::State& state)
+{
+    const int paints =
+        runCommand(state, &CollectionCommands::addNumbers, QString::number(Added), [](MainWindowStandIn& w) {
+            return w.numbers.recordCount() == AreaRows + Added && w.numbers.asInteger(u"Nummer") == AreaRows + Added &&
+                   w.gauge.percent() == 100;
+        });
     state.counters["posts"] = Added;
     state.counters["gauge_paints"] = paints;
 }
@@ -135,24 +148,9 @@ void BM_AddPlainSqliteFloor(benchmark::State& state)
 // "&Slet samleområde" on the area of 10 000 numbers.
 void BM_DeleteAreaCommand(benchmark::State& state)
 {
-    int paints = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        QTemporaryDir dir;
-        makeCollection(dir);
-        auto w = std::make_unique<MainWindowStandIn>(dir.path());
-        w->dialogs.answerInput(QStringLiteral("SLET"));
-        state.ResumeTiming();
-
-        w->commands.deleteArea();
-
-        state.PauseTiming();
-        if (w->areas.recordCount() != 2 || w->numbers.recordCount() != 1000 || w->gauge.isVisible())
-            state.SkipWithError("wrong result");
-        paints = w->counter.paints;
-        w.reset();
-        state.ResumeTiming();
-    }
+    const int paints =
+        runCommand(state, &CollectionCommands::deleteArea, QStringLiteral("SLET"),
+                   [](MainWindowStandIn& w) { return w.areas.recordCount() == 2 && w.numbers.recordCount() == 1000; });
     state.counters["deletes"] = AreaRows;
     state.counters["gauge_paints"] = paints;
 }

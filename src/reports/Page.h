@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QRectF>
+
 #include "ReportFont.h"
 
 #include <QImage>
@@ -31,6 +33,19 @@ struct PageItem {
     float baseline = 0;
     quint32 ref = 0;    // Text: offset into the page's text; Image: index into its images
     quint32 length = 0; // Text: length
+
+    // A fill, frame or image item covering `rect` (mm).
+    static PageItem covering(Kind kind, const QRectF& rect, quint8 flags = 0)
+    {
+        PageItem item;
+        item.kind = kind;
+        item.flags = flags;
+        item.x = float(rect.x());
+        item.y = float(rect.y());
+        item.w = float(rect.width());
+        item.h = float(rect.height());
+        return item;
+    }
 };
 
 // The frame line width, mm.

@@ -159,14 +159,9 @@ void PageBuilder::finishPage()
     if (!page_)
         return;
     if (setup_.pageFrame) {
-        PageItem frame;
-        frame.kind = PageItem::Frame;
-        frame.flags = quint8(setup_.pageFrame.toInt());
-        frame.x = float(setup_.leftMargin);
-        frame.y = float(setup_.topMargin);
-        frame.w = float(setup_.printableWidth());
-        frame.h = float(setup_.pageBottom() - setup_.topMargin);
-        page_->items.append(frame);
+        const QRectF printable(setup_.leftMargin, setup_.topMargin, setup_.printableWidth(),
+                               setup_.pageBottom() - setup_.topMargin);
+        page_->items.append(PageItem::covering(PageItem::Frame, printable, quint8(setup_.pageFrame.toInt())));
     }
     page_->squeeze();
     PagePtr done = std::move(page_);
@@ -283,13 +278,7 @@ void PageBuilder::emitBand(const LaidBand& laid, double left, double top, double
     const QRectF bandRect(left, top, width, laid.height);
     // White on white paper changes nothing; a fill is kept only where it hides ink.
     if (overlapsOverflow(bandRect)) {
-        PageItem fill;
-        fill.kind = PageItem::Fill;
-        fill.x = float(bandRect.x());
-        fill.y = float(bandRect.y());
-        fill.w = float(bandRect.width());
-        fill.h = float(bandRect.height());
-        page.items.append(fill);
+        page.items.append(PageItem::covering(PageItem::Fill, bandRect));
     }
 
     QList<QRectF> bandInk;
@@ -300,22 +289,11 @@ void PageBuilder::emitBand(const LaidBand& laid, double left, double top, double
         if (!e.transparent && !box.isEmpty() &&
             (!contains(bandRect, box) || overlapsOverflow(box) ||
              std::any_of(bandInk.begin(), bandInk.end(), [&](const QRectF& r) { return overlaps(r, box); }))) {
-            PageItem fill;
-            fill.kind = PageItem::Fill;
-            fill.x = float(box.x());
-            fill.y = float(box.y());
-            fill.w = float(box.width());
-            fill.h = float(box.height());
-            page.items.append(fill);
+            page.items.append(PageItem::covering(PageItem::Fill, box));
         }
         if (e.kind == ReportElement::Kind::Image) {
             if (!e.picture.isNull() && box.width() > 0 && box.height() > 0) {
-                PageItem image;
-                image.kind = PageItem::Image;
-                image.x = float(box.x());
-                image.y = float(box.y());
-                image.w = float(box.width());
-                image.h = float(box.height());
+                PageItem image = PageItem::covering(PageItem::Image, box);
                 image.ref = page.imageIndex(e.picture);
                 page.items.append(image);
             }
@@ -327,14 +305,7 @@ void PageBuilder::emitBand(const LaidBand& laid, double left, double top, double
             }
         }
         if (e.frame && !box.isEmpty()) {
-            PageItem frame;
-            frame.kind = PageItem::Frame;
-            frame.flags = quint8(e.frame.toInt());
-            frame.x = float(box.x());
-            frame.y = float(box.y());
-            frame.w = float(box.width());
-            frame.h = float(box.height());
-            page.items.append(frame);
+            page.items.append(PageItem::covering(PageItem::Frame, box, quint8(e.frame.toInt())));
         }
         if (!le.lines.isEmpty() || e.kind == ReportElement::Kind::Image || e.frame) {
             bandInk.append(ink);
@@ -344,14 +315,7 @@ void PageBuilder::emitBand(const LaidBand& laid, double left, double top, double
     }
 
     if (laid.band->frame) {
-        PageItem frame;
-        frame.kind = PageItem::Frame;
-        frame.flags = quint8(laid.band->frame.toInt());
-        frame.x = float(bandRect.x());
-        frame.y = float(bandRect.y());
-        frame.w = float(bandRect.width());
-        frame.h = float(bandRect.height());
-        page.items.append(frame);
+        page.items.append(PageItem::covering(PageItem::Frame, bandRect, quint8(laid.band->frame.toInt())));
     }
 }
 

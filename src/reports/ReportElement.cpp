@@ -49,34 +49,29 @@ ReportElement ReportElement::image(const QString& name, double left, double top,
     return e;
 }
 
-ReportElement& ReportElement::startingAt(double x, double y)
+ReportElement& ReportElement::autoSized(double x, double y, Align anchor)
 {
     left = x;
     top = y;
     width = 0;
-    align = Align::Left;
+    align = anchor;
     autoSize = true;
     return *this;
+}
+
+ReportElement& ReportElement::startingAt(double x, double y)
+{
+    return autoSized(x, y, Align::Left);
 }
 
 ReportElement& ReportElement::endingAt(double x, double y)
 {
-    left = x;
-    top = y;
-    width = 0;
-    align = Align::Right;
-    autoSize = true;
-    return *this;
+    return autoSized(x, y, Align::Right);
 }
 
 ReportElement& ReportElement::centredOn(double x, double y)
 {
-    left = x;
-    top = y;
-    width = 0;
-    align = Align::Center;
-    autoSize = true;
-    return *this;
+    return autoSized(x, y, Align::Center);
 }
 
 ReportElement& ReportElement::box(double x1, double x2, double y, Align alignment)

@@ -50,6 +50,8 @@ struct ReportElement {
     ReportElement& startingAt(double x, double y);
     ReportElement& endingAt(double x, double y);
     ReportElement& centredOn(double x, double y);
+    // Auto-size text anchored at x as `anchor` says (what the three above share).
+    ReportElement& autoSized(double x, double y, Align anchor);
     // A fixed box from x1 to x2 with the given alignment.
     ReportElement& box(double x1, double x2, double y, Align alignment = Align::Left);
     ReportElement& withHeight(double h);
