@@ -24,9 +24,13 @@ void KvilbroApplication::setLook()
 
 bool KvilbroApplication::notify(QObject* receiver, QEvent* event)
 {
-    bool result = false;
-    ErrorGuard::guarded([&] { result = QApplication::notify(receiver, event); });
-    return result;
+    // Every event passes here, so no wrapper object is made for it.
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception&) {
+        ErrorGuard::reportCurrentException();
+    }
+    return false;
 }
 
 } // namespace kvilbro

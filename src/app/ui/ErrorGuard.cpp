@@ -40,17 +40,26 @@ void ErrorGuard::report(const QString& message)
         qWarning().noquote() << text;
 }
 
-bool ErrorGuard::guarded(const std::function<void()>& command)
+void ErrorGuard::reportCurrentException()
 {
     try {
-        command();
-        return true;
+        throw;
     } catch (const Error& e) {
         report(e.message());
     } catch (const std::bad_alloc&) {
         report(QStringLiteral("Out of memory"));
     } catch (const std::exception& e) {
         report(QString::fromUtf8(e.what()));
+    }
+}
+
+bool ErrorGuard::guarded(const std::function<void()>& command)
+{
+    try {
+        command();
+        return true;
+    } catch (const std::exception&) {
+        reportCurrentException();
     }
     return false;
 }

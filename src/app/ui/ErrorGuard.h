@@ -17,6 +17,8 @@ public:
     static Dialogs* dialogs();
     // Runs `command`; an error it throws is shown, and false is returned.
     static bool guarded(const std::function<void()>& command);
+    // Shows the exception being handled (call inside a catch block).
+    static void reportCurrentException();
     // Shows `message` as the general error handler does.
     static void report(const QString& message);
     // The message with a full stop appended when its last character sorts after ".".
