@@ -1,19 +1,26 @@
 #!/usr/bin/env bash
 # Starts Kvilbro on the demo collection in demo/, creating it when it is absent.
+# An existing demo collection is used as it is: the collector's changes stay.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+top=$(pwd)
+
 if [ ! -d demo ]; then
-    mkdir demo
-    if ! build/bin/kvilbro-tables demo demo; then
-        rm -rf demo
-        exit 1
-    fi
+    # Built beside its final place and moved in whole, so an interrupted first
+    # run leaves no half collection that later runs would start on.
+    tmp=$(mktemp -d "$top/.demo-new.XXXXXX")
+    trap 'rm -rf "$tmp"' EXIT
+    build/bin/kvilbro-tables demo "$tmp"
+    cp scripts/demo/index.html "$tmp/index.html"
+    mv -T "$tmp" demo
+    trap - EXIT
 fi
 [ -f demo/index.html ] || cp scripts/demo/index.html demo/index.html
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
     echo "There is no display to show Kvilbro on (DISPLAY is not set)."
     echo "Start it from a desktop session, or under Xvfb: xvfb-run make run"
     exit 1
 fi
 cd demo
-exec ../build/bin/kvilbro
+exec "$top/build/bin/kvilbro"
