@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and running Kvilbro need,
 # and only those that are missing.
+#
+#   install-deps.sh          build, test and run
+#   install-deps.sh smoke    also a window manager and key driver for the start-up smoke run
+#   install-deps.sh fuzz     also clang with libFuzzer for the fuzz targets
 set -euo pipefail
 
 packages=(
-    build-essential cmake
+    build-essential cmake ccache
     qt6-base-dev
     libsqlite3-dev sqlite3
     libjpeg62-turbo-dev libjpeg-turbo-progs
@@ -13,6 +17,13 @@ packages=(
     xvfb xauth
     poppler-utils
 )
+for group in "$@"; do
+    case "$group" in
+        smoke) packages+=(openbox xdotool x11-utils) ;;
+        fuzz) packages+=(clang libclang-rt-dev python3) ;;
+        *) echo "install-deps.sh: unknown group '$group'" >&2; exit 2 ;;
+    esac
+done
 
 missing=()
 for p in "${packages[@]}"; do
