@@ -2,7 +2,7 @@
 BUILD := build
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps build test run bench clean
+.PHONY: all deps build test run bench check-asan fuzz-smoke smoke clean
 
 all: build
 
@@ -22,5 +22,23 @@ run: build
 bench: build
 	@for b in $(BUILD)/bench/*; do if [ -f "$$b" ] && [ -x "$$b" ]; then "$$b" --benchmark_counters_tabular=true; fi; done
 
+# Every test built with AddressSanitizer and UndefinedBehaviorSanitizer; the
+# first report fails the run.
+check-asan: deps
+	@cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKVILBRO_SANITIZE=ON -DKVILBRO_BUILD_BENCH=OFF >/dev/null
+	@cmake --build build-asan -j$(JOBS)
+	cd build-asan && QT_QPA_PLATFORM=offscreen \
+	    ASAN_OPTIONS=detect_leaks=0:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1 \
+	    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	    ctest --output-on-failure -j$(JOBS)
+
+# Each fuzz target for a minute on its generated corpus.
+fuzz-smoke:
+	@bash scripts/fuzz-smoke.sh 60
+
+# `make run` started and ended as a user does, under Xvfb with a window manager.
+smoke:
+	@bash scripts/smoke-run.sh
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) build-asan build-fuzz
