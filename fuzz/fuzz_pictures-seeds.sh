@@ -3,7 +3,7 @@
 # cjpeg makes (baseline, progressive, arithmetic, restart markers, grey,
 # subsampling) and Windows bitmaps of every depth and compression.
 set -euo pipefail
-dir=${1:?usage: make-seeds.sh DIR}
+dir=${1:?usage: fuzz_pictures-seeds.sh DIR}
 mkdir -p "$dir"
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
