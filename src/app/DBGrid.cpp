@@ -264,11 +264,11 @@ bool DBGrid::eventFilter(QObject* watched, QEvent* event)
 {
     // Keys typed into a cell editor count as keys reaching the grid.
     if (watched != this && watched != viewport()) {
-        auto* key = static_cast<QKeyEvent*>(event);
         if (event->type() == QEvent::KeyPress) {
             lastTriggerEvent_ = event;
             emit keyPressArrived();
-        } else if (event->type() == QEvent::KeyRelease && key->key() != Qt::Key_F12) {
+        } else if (event->type() == QEvent::KeyRelease
+                   && static_cast<QKeyEvent*>(event)->key() != Qt::Key_F12) {
             lastTriggerEvent_ = event;
             emit keyReleaseArrived();
         }
