@@ -245,9 +245,8 @@ bool DBGrid::handleKey(QKeyEvent* event)
 
 void DBGrid::keyPressEvent(QKeyEvent* event)
 {
-    if (event != lastTriggerEvent_)
+    if (!cameThroughEditor())
         emit keyPressArrived();
-    lastTriggerEvent_ = nullptr;
     if (!handleKey(event))
         QTableView::keyPressEvent(event);
 }
@@ -255,9 +254,17 @@ void DBGrid::keyPressEvent(QKeyEvent* event)
 void DBGrid::keyReleaseEvent(QKeyEvent* event)
 {
     QTableView::keyReleaseEvent(event);
-    if (event != lastTriggerEvent_ && event->key() != Qt::Key_F12)
+    if (!cameThroughEditor() && event->key() != Qt::Key_F12)
         emit keyReleaseArrived();
-    lastTriggerEvent_ = nullptr;
+}
+
+bool DBGrid::cameThroughEditor() const
+{
+    // A key the cell editor left alone travels on to the grid; the event
+    // filter has counted it already. Keys go to the focus widget first, so
+    // focus inside the grid but not on it means the key started in an editor.
+    const QWidget* focus = QApplication::focusWidget();
+    return focus && focus != this && isAncestorOf(focus);
 }
 
 bool DBGrid::eventFilter(QObject* watched, QEvent* event)
@@ -265,11 +272,8 @@ bool DBGrid::eventFilter(QObject* watched, QEvent* event)
     // Keys typed into a cell editor count as keys reaching the grid.
     if (watched != this && watched != viewport()) {
         if (event->type() == QEvent::KeyPress) {
-            lastTriggerEvent_ = event;
             emit keyPressArrived();
-        } else if (event->type() == QEvent::KeyRelease
-                   && static_cast<QKeyEvent*>(event)->key() != Qt::Key_F12) {
-            lastTriggerEvent_ = event;
+        } else if (event->type() == QEvent::KeyRelease && static_cast<QKeyEvent*>(event)->key() != Qt::Key_F12) {
             emit keyReleaseArrived();
         }
     }

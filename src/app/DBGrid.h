@@ -51,6 +51,7 @@ private:
     bool handleKey(QKeyEvent* event);
     void writeOpenEditor();
     bool typedCharacterFits(const QKeyEvent* event) const;
+    bool cameThroughEditor() const;
 
     TableModel* model_;
     Dialogs& dialogs_;
@@ -58,7 +59,6 @@ private:
     int column_ = 0; // the column the collector is in, kept across reloads
     bool commitFailed_ = false;
     bool scrollPending_ = false;
-    const QEvent* lastTriggerEvent_ = nullptr;
 };
 
 } // namespace kvilbro
