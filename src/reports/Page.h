@@ -16,7 +16,7 @@ namespace kvilbro {
 struct PageItem {
     enum Kind : quint8 {
         Fill,  // white rectangle
-        Frame, // lines along the chosen sides, inside the rectangle
+        Frame, // lines along the chosen sides of the rectangle
         Text,  // one line of text at (textX, baseline)
         Image, // a picture stretched into the rectangle
     };

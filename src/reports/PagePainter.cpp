@@ -10,6 +10,7 @@
 #include <QPdfWriter>
 
 #include <algorithm>
+#include <map>
 
 namespace kvilbro {
 
@@ -33,19 +34,8 @@ void PagePainter::paint(QPainter& painter, const Page& page, double pixelsPerMm,
         case PageItem::Fill:
             painter.fillRect(r, Qt::white);
             break;
-        case PageItem::Frame: {
-            // Lines lie inside the rectangle, so the next band's white cannot cover them.
-            const auto sides = Sides::fromInt(item.flags);
-            if (sides & Side::Top)
-                painter.fillRect(QRectF(r.left(), r.top(), r.width(), line), Qt::black);
-            if (sides & Side::Bottom)
-                painter.fillRect(QRectF(r.left(), r.bottom() - line, r.width(), line), Qt::black);
-            if (sides & Side::Left)
-                painter.fillRect(QRectF(r.left(), r.top(), line, r.height()), Qt::black);
-            if (sides & Side::Right)
-                painter.fillRect(QRectF(r.right() - line, r.top(), line, r.height()), Qt::black);
-            break;
-        }
+        case PageItem::Frame:
+            break; // all lines come last, each once
         case PageItem::Text: {
             if (item.font >= fonts.size())
                 break;
@@ -73,6 +63,61 @@ void PagePainter::paint(QPainter& painter, const Page& page, double pixelsPerMm,
             break;
         }
     }
+    // Lines are centred on their edges and drawn after every fill, so that no
+    // white covers them and the edge two boxes share is one line, not two side by side.
+    const double half = line / 2;
+    for (const QLineF& l : frameLines(page)) {
+        if (l.y1() == l.y2())
+            painter.fillRect(QRectF(l.x1() * s - half, l.y1() * s - half, (l.x2() - l.x1()) * s + line, line),
+                             Qt::black);
+        else
+            painter.fillRect(QRectF(l.x1() * s - half, l.y1() * s - half, line, (l.y2() - l.y1()) * s + line),
+                             Qt::black);
+    }
+}
+
+QList<QLineF> PagePainter::frameLines(const Page& page)
+{
+    // Edges keyed by the line they lie on (horizontal: y, vertical: x, in
+    // hundredths of a millimetre), each with the stretches it covers.
+    using Stretches = QList<std::pair<double, double>>;
+    std::map<std::pair<bool, qint64>, Stretches> edges;
+    auto add = [&](bool vertical, double at, double from, double to) {
+        edges[{vertical, qRound64(at * 100)}].append({from, to});
+    };
+    for (const PageItem& item : page.items) {
+        if (item.kind != PageItem::Frame)
+            continue;
+        const auto sides = Sides::fromInt(item.flags);
+        const double left = item.x, top = item.y, right = item.x + item.w, bottom = item.y + item.h;
+        if (sides & Side::Top)
+            add(false, top, left, right);
+        if (sides & Side::Bottom)
+            add(false, bottom, left, right);
+        if (sides & Side::Left)
+            add(true, left, top, bottom);
+        if (sides & Side::Right)
+            add(true, right, top, bottom);
+    }
+    QList<QLineF> lines;
+    for (auto& [key, stretches] : edges) {
+        const double at = key.second / 100.0;
+        std::sort(stretches.begin(), stretches.end());
+        auto emitLine = [&](double from, double to) {
+            lines.append(key.first ? QLineF(at, from, at, to) : QLineF(from, at, to, at));
+        };
+        double from = stretches.first().first;
+        double to = stretches.first().second;
+        for (const auto& [a, b] : stretches) {
+            if (a > to + 0.005) {
+                emitLine(from, to);
+                from = a;
+            }
+            to = std::max(to, b);
+        }
+        emitLine(from, to);
+    }
+    return lines;
 }
 
 void PagePainter::writePdf(const PageList& pages, const QString& path)

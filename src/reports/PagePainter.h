@@ -2,6 +2,8 @@
 
 #include "Page.h"
 
+#include <QLineF>
+#include <QList>
 #include <QString>
 
 class QPainter;
@@ -18,6 +20,9 @@ public:
     // The painter's origin is the paper's top-left corner; `pixelsPerMm` the
     // device's scale. `minimumLine` keeps frame lines visible on a small preview.
     static void paint(QPainter& painter, const Page& page, double pixelsPerMm, double minimumLine = 0);
+    // The page's frame lines in mm, each edge once: sides of boxes that meet
+    // or overlap on one line are joined into one stretch.
+    static QList<QLineF> frameLines(const Page& page);
 
     // Writes the pages as a PDF file of their paper size. Throws Error when the file cannot be written.
     static void writePdf(const PageList& pages, const QString& path);
