@@ -134,15 +134,20 @@ bool QtDialogs::print(QPrinter& printer, PrintDialogOptions& options)
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, options.pageRange);
     if (options.maxPage > 0)
         dialog.setMinMax(1, options.maxPage);
+    // The dialog only knows closed ranges; an open end is shown as today's last page.
+    const int shownLast = options.lastPage > 0 ? options.lastPage : options.maxPage;
     if (options.firstPage > 0 || options.lastPage > 0) {
         printer.setPrintRange(QPrinter::PageRange);
-        printer.setFromTo(std::max(1, options.firstPage), options.lastPage > 0 ? options.lastPage : options.maxPage);
+        printer.setFromTo(std::max(1, options.firstPage), shownLast);
     }
     if (dialog.exec() != QDialog::Accepted)
         return false;
     if (printer.printRange() == QPrinter::PageRange) {
+        // An open end the collector left as shown stays open, so a later,
+        // longer run still prints to its last page.
+        const bool lastKeptOpen = options.lastPage == 0 && printer.toPage() == shownLast;
         options.firstPage = printer.fromPage();
-        options.lastPage = printer.toPage();
+        options.lastPage = lastKeptOpen ? 0 : printer.toPage();
     } else {
         options.firstPage = 0;
         options.lastPage = 0;
