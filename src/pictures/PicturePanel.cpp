@@ -13,13 +13,13 @@
 
 namespace kvilbro {
 
-PicturePanel::PicturePanel(QWidget* panel5, ImageWidget* image1, QCheckBox* checkBox2, QWidget* mainWindow,
+PicturePanel::PicturePanel(QWidget* panel, ImageWidget* image, QCheckBox* showHideBox, QWidget* mainWindow,
                            TableView& numbers, const QString& defaultPicture, QObject* parent)
-    : QObject(parent), panel5_(panel5), image1_(image1), checkBox2_(checkBox2), mainWindow_(mainWindow),
+    : QObject(parent), panel_(panel), image_(image), showHideBox_(showHideBox), mainWindow_(mainWindow),
       numbers_(numbers), defaultPicture_(defaultPicture)
 {
-    image1_->move(ImagePosition);
-    connect(checkBox2_, &QCheckBox::toggled, this, &PicturePanel::checkBoxChanged);
+    image_->move(ImagePosition);
+    connect(showHideBox_, &QCheckBox::toggled, this, &PicturePanel::checkBoxChanged);
 }
 
 void PicturePanel::refresh()
@@ -40,19 +40,19 @@ void PicturePanel::show(const QString& path)
     // Load first: a failure must leave the picture and its size as they were.
     // The picture shown before the current one lends its memory.
     const QImage picture = loadPicture(path, std::exchange(spare_, QImage()));
-    QImage previous = image1_->picture();
-    image1_->setPicture(picture);
-    image1_->resize(fitPicture(picture.size()));
+    QImage previous = image_->picture();
+    image_->setPicture(picture);
+    image_->resize(fitPicture(picture.size()));
     spare_ = std::move(previous);
 }
 
 void PicturePanel::checkBoxChanged()
 {
-    const bool hide = checkBox2_->isChecked();
-    checkBox2_->setText(hide ? QStringLiteral("Vis billede") : QStringLiteral("Skjul billede"));
-    panel5_->setVisible(!hide);
+    const bool hide = showHideBox_->isChecked();
+    showHideBox_->setText(hide ? QStringLiteral("Vis billede") : QStringLiteral("Skjul billede"));
+    panel_->setVisible(!hide);
     // The numbers panel takes the freed width before the window paints.
-    if (QWidget* parent = panel5_->parentWidget(); parent && parent->layout())
+    if (QWidget* parent = panel_->parentWidget(); parent && parent->layout())
         parent->layout()->activate();
     if (mainWindow_)
         mainWindow_->repaint();
@@ -60,7 +60,7 @@ void PicturePanel::checkBoxChanged()
 
 const QImage& PicturePanel::picture() const
 {
-    return image1_->picture();
+    return image_->picture();
 }
 
 } // namespace kvilbro

@@ -14,10 +14,10 @@ namespace kvilbro {
 class ImageWidget;
 class TableView;
 
-// The main window's picture panel: `Panel5` with the picture `Image1` at
-// 16, 32 and the show/hide box `CheckBox2`. The main window owns the widgets
-// and calls `refresh` on its refresh triggers; the panel keeps the picture
-// it shows at full resolution in `Image1`, sized by the picture fit.
+// The main window's picture panel: a panel with the picture at 16, 32 and a
+// show/hide check box. The main window owns the widgets and calls `refresh`
+// on its refresh triggers; the picture widget keeps the picture it shows at
+// full resolution, sized by the picture fit.
 class PicturePanel : public QObject {
     Q_OBJECT
 
@@ -25,9 +25,9 @@ public:
     static constexpr QPoint ImagePosition{16, 32};
 
     // `numbers` is the main window's `Table2`; `defaultPicture` the picture
-    // shown for a number without a usable one. CheckBox2's toggled signal is
+    // shown for a number without a usable one. The box's toggled signal is
     // connected to checkBoxChanged here, so ticking it by code runs it too.
-    PicturePanel(QWidget* panel5, ImageWidget* image1, QCheckBox* checkBox2, QWidget* mainWindow, TableView& numbers,
+    PicturePanel(QWidget* panel, ImageWidget* image, QCheckBox* showHideBox, QWidget* mainWindow, TableView& numbers,
                  const QString& defaultPicture = QString(), QObject* parent = nullptr);
 
     void setDefaultPicture(const QString& path) { defaultPicture_ = path; }
@@ -40,22 +40,22 @@ public:
     void refresh();
 
     // Start-up: loads `path` (relative names against the current folder)
-    // into `Image1` and fits it. Throws as refresh does.
+    // into the picture widget and fits it. Throws as refresh does.
     void loadStartPicture(const QString& path = QStringLiteral("Frim.bmp"));
 
-    // `CheckBox2Click`: ticked hides the panel ("Vis billede"), not ticked
+    // The box's click: ticked hides the panel ("Vis billede"), not ticked
     // shows it ("Skjul billede"); the main window paints the change at once.
     void checkBoxChanged();
 
-    // The picture `Image1` holds, at full resolution (for the viewer).
+    // The picture shown, at full resolution (for the viewer).
     const QImage& picture() const;
 
 private:
     void show(const QString& path);
 
-    QPointer<QWidget> panel5_;
-    QPointer<ImageWidget> image1_;
-    QPointer<QCheckBox> checkBox2_;
+    QPointer<QWidget> panel_;
+    QPointer<ImageWidget> image_;
+    QPointer<QCheckBox> showHideBox_;
     QPointer<QWidget> mainWindow_;
     TableView& numbers_;
     QString defaultPicture_;
