@@ -49,8 +49,7 @@ private slots:
         // The gauge stretches with the window, keeping its distance to the right edge.
         const int right = w.Panel4->width() - w.Gauge1->geometry().right();
         w.resize(w.width() + 100, w.height());
-        QTest::qWait(20);
-        QCOMPARE(w.Panel4->width() - w.Gauge1->geometry().right(), right);
+        QTRY_COMPARE(w.Panel4->width() - w.Gauge1->geometry().right(), right);
     }
 
     void emptyAreasTableStarts()
