@@ -2,6 +2,7 @@
 // file, decode it with libjpeg, fit, repaint) against djpeg decoding the
 // same JPEG to a null output, both measured in this run. The pictures are
 // drawn and encoded here, at 1, 12 and 24 megapixels.
+#include "CollectionViews.h"
 #include "Database.h"
 #include "DemoPictures.h"
 #include "ImageWidget.h"
@@ -83,15 +84,8 @@ struct Fixture {
         sqlite3_close(db);
 
         database = std::make_unique<Database>(dir.path());
-        areaView = std::make_unique<TableView>(*database, TableId::Areas);
-        numbers = std::make_unique<TableView>(*database, TableId::Numbers,
-                                              QStringList{QStringLiteral("Land"), QStringLiteral("Stamoplysning"),
-                                                          QStringLiteral("Nummer"), QStringLiteral("Type"),
-                                                          QStringLiteral("Tæller")});
-        numbers->setMaster(areaView.get(), {QStringLiteral("Land"), QStringLiteral("Stamoplysning")},
-                           {QStringLiteral("National ID"), QStringLiteral("Beskrivelse")});
-        areaView->open();
-        numbers->open();
+        views = std::make_unique<CollectionViews>(*database, CollectionWindow::MainWindow);
+        numbers = &views->numbers();
 
         window.resize(956, 663);
         auto* layout = new QHBoxLayout(&window);
@@ -109,8 +103,8 @@ struct Fixture {
 
     QTemporaryDir dir;
     std::unique_ptr<Database> database;
-    std::unique_ptr<TableView> areaView;
-    std::unique_ptr<TableView> numbers;
+    std::unique_ptr<CollectionViews> views;
+    TableView* numbers = nullptr;
     QWidget window;
     std::unique_ptr<PicturePanel> panel;
 };

@@ -51,9 +51,7 @@ struct Setup {
                                                 QStringLiteral("8000 Aarhus C"), QString(), QString(),
                                                 QStringLiteral("2026-12-01")});
         db = std::make_unique<Database>(dir.path());
-        report = std::make_unique<Report>(
-            *db, QStringList{QStringLiteral("National ID"), QStringLiteral("Beskrivelse"), QStringLiteral("Tæller")},
-            dialogs);
+        report = std::make_unique<Report>(*db, CollectionWindow::MarkTypeList, dialogs);
         PageSetup& page = report->pageSetup();
         page.topMargin = 13.8;
         page.bottomMargin = 14.3;

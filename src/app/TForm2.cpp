@@ -3,6 +3,7 @@
 #include "AttachPicture.h"
 #include "BevelPanel.h"
 #include "CollectionCommands.h"
+#include "CollectionViews.h"
 #include "DBEdit.h"
 #include "DBGrid.h"
 #include "Dialogs.h"
@@ -63,20 +64,10 @@ TForm2::TForm2(Database& db, Dialogs& dialogs, QWidget* parent) : QMainWindow(pa
 
     // The three views open while the window is built; a table that cannot be
     // opened ends start-up.
-    Table1 = new TableView(db_, TableId::Areas, {}, this);
-    Table1->setObjectName(QStringLiteral("Table1"));
-    Table2 = new TableView(db_, TableId::Numbers,
-                           {QStringLiteral("Land"), QStringLiteral("Stamoplysning"), QStringLiteral("Nummer"),
-                            QStringLiteral("Type"), QStringLiteral("Tæller")},
-                           this);
-    Table2->setObjectName(QStringLiteral("Table2"));
-    Table2->setMaster(Table1, {QStringLiteral("Land"), QStringLiteral("Stamoplysning")},
-                      {QStringLiteral("National ID"), QStringLiteral("Beskrivelse")});
-    Table3 = new TableView(db_, TableId::Collector, {}, this);
-    Table3->setObjectName(QStringLiteral("Table3"));
-    Table1->open();
-    Table2->open();
-    Table3->open();
+    const CollectionViews views(db_, CollectionWindow::MainWindow, this);
+    Table1 = &views.areas();
+    Table2 = &views.numbers();
+    Table3 = &views.collector();
 
     buildPanels();
     progress_ = std::make_unique<LabelGaugeProgress>(this, Label2, Gauge1);

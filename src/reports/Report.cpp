@@ -1,5 +1,6 @@
 #include "Report.h"
 
+#include "CollectionViews.h"
 #include "Database.h"
 #include "Dialogs.h"
 #include "Error.h"
@@ -22,9 +23,6 @@
 namespace kvilbro {
 
 namespace {
-
-const QStringList LinkFields{QStringLiteral("Land"), QStringLiteral("Stamoplysning")};
-const QStringList AreaKey{QStringLiteral("National ID"), QStringLiteral("Beskrivelse")};
 
 // Marks a report busy for one run; a second run meanwhile is refused.
 class RunFlag {
@@ -54,16 +52,10 @@ QString messageOf(const std::exception_ptr& error)
 
 } // namespace
 
-Report::Report(Database& db, const QStringList& areaOrder, Dialogs& dialogs, QObject* parent)
-    : QObject(parent), dialogs_(dialogs), areas_(std::make_unique<TableView>(db, TableId::Areas, areaOrder)),
-      numbers_(std::make_unique<TableView>(db, TableId::Numbers, LinkFields)),
-      collector_(std::make_unique<TableView>(db, TableId::Collector))
+Report::Report(Database& db, CollectionWindow window, Dialogs& dialogs, QObject* parent)
+    : QObject(parent), dialogs_(dialogs), views_(std::make_unique<CollectionViews>(db, window)),
+      areas_(&views_->areas()), numbers_(&views_->numbers()), collector_(&views_->collector())
 {
-    numbers_->setMaster(areas_.get(), LinkFields, AreaKey);
-    areas_->open();
-    numbers_->open();
-    collector_->open();
-    collector_->first();
 }
 
 Report::~Report() = default;
@@ -84,7 +76,7 @@ void Report::setCaption(QStringView label, const QString& caption)
 void Report::setDataField(QStringView name, const QString& field)
 {
     ReportElement& e = element(name);
-    const TableView* views[] = {areas_.get(), numbers_.get(), collector_.get()};
+    const TableView* views[] = {areas_, numbers_, collector_};
     views[int(e.view)]->fieldIndex(field); // throws for a field the table does not have
     e.field = field;
 }
@@ -93,6 +85,12 @@ bool Report::locateArea(const QString& description)
 {
     areas_->first();
     return areas_->locate({QStringLiteral("Beskrivelse")}, {description}, true);
+}
+
+bool Report::locateArea(const AreaKey& area)
+{
+    areas_->first();
+    return areas_->locate(CollectionViews::areaKeyFields(), {area.nationalId, area.description}, false);
 }
 
 void Report::setBandBeforePrint(const QString& band, BandHook hook)
@@ -105,7 +103,7 @@ PageBuilder::Source Report::source()
 {
     PageBuilder::Source s;
     s.definition = &definition_;
-    s.views = {areas_.get(), numbers_.get(), collector_.get()};
+    s.views = {areas_, numbers_, collector_};
     s.reportHook = reportHook_;
     s.hookedBand = hookedBand_;
     s.bandHook = bandHook_;
@@ -165,9 +163,17 @@ void Report::preview()
     PreviewWindow window(*this, pages, dialogs_.parentWidget());
     window_ = &window;
     QEventLoop loop;
-    connect(&window, &PreviewWindow::closed, &loop, &QEventLoop::quit);
     QTimer steps;
     steps.setInterval(0);
+    // A command may close this preview from a later run's nested loop; the
+    // report is free for that run at once, not only when this call returns.
+    connect(&window, &PreviewWindow::closed, &loop, [&] {
+        steps.stop();
+        running_ = false;
+        if (window_ == &window)
+            window_ = nullptr;
+        loop.quit();
+    });
     connect(&steps, &QTimer::timeout, &window, [&] {
         try {
             const bool done = builder.step(rowsPerStep());
@@ -194,7 +200,14 @@ void Report::preview()
     if (window.isVisible())
         loop.exec();
     steps.stop();
-    window_ = nullptr;
+    if (window_ == &window)
+        window_ = nullptr;
+}
+
+void Report::closePreview()
+{
+    if (window_)
+        window_->close();
 }
 
 void Report::previewModal()

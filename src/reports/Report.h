@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CollectionViews.h"
+#include "Marks.h"
 #include "PageBuilder.h"
 #include "PageList.h"
 #include "PreviewWindow.h"
@@ -32,8 +34,8 @@ public:
     using ReportHook = PageBuilder::ReportHook;
     using BandHook = PageBuilder::BandHook;
 
-    // Opens the three views on `db`. Throws Error when a table cannot serve them.
-    Report(Database& db, const QStringList& areaOrder, Dialogs& dialogs, QObject* parent = nullptr);
+    // Opens the three views of `window` on `db`. Throws Error when a table cannot serve them.
+    Report(Database& db, CollectionWindow window, Dialogs& dialogs, QObject* parent = nullptr);
     ~Report() override;
 
     ReportDefinition& definition() { return definition_; }
@@ -50,6 +52,8 @@ public:
     // Moves the area view to its first row, then to the first area whose
     // Beskrivelse begins with `description` (case-sensitive). False when none does.
     bool locateArea(const QString& description);
+    // Moves the area view to the area with exactly these link fields. False when there is none.
+    bool locateArea(const AreaKey& area);
 
     // Runs at the start of every run; returning false cancels it.
     void setBeforePrint(ReportHook hook) { reportHook_ = std::move(hook); }
@@ -70,6 +74,8 @@ public:
     void previewModal();
     // The preview window while it is open.
     PreviewWindow* previewWindow() const { return window_; }
+    // Closes the open preview, if any; the report is free for another run at once.
+    void closePreview();
 
     // The printer of this report, with the choices made in its printer setup.
     QPrinter& printer();
@@ -93,9 +99,10 @@ private:
 
     Dialogs& dialogs_;
     ReportDefinition definition_;
-    std::unique_ptr<TableView> areas_;
-    std::unique_ptr<TableView> numbers_;
-    std::unique_ptr<TableView> collector_;
+    std::unique_ptr<CollectionViews> views_;
+    TableView* areas_;
+    TableView* numbers_;
+    TableView* collector_;
     ReportHook reportHook_;
     QString hookedBand_;
     BandHook bandHook_;

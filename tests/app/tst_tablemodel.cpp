@@ -1,6 +1,7 @@
 // The grid model follows its view through every kind of change without
 // breaking the model rules, and shows exactly the view's rows.
 #include "Collection.h"
+#include "CollectionViews.h"
 #include "TableModel.h"
 #include "TableView.h"
 
@@ -38,11 +39,9 @@ private slots:
         for (int n : {10, 20, 30})
             c.addNumber("DK", "Danmark", n);
         Database db(c.path());
-        TableView areas(db, TableId::Areas);
-        TableView numbers(db, TableId::Numbers, {"Land", "Stamoplysning"});
-        numbers.setMaster(&areas, {"Land", "Stamoplysning"}, {"National ID", "Beskrivelse"});
-        areas.open();
-        numbers.open();
+        const CollectionViews views(db, CollectionWindow::AllInformationList);
+        TableView& areas = views.areas();
+        TableView& numbers = views.numbers();
         TableModel model(numbers, {{"Nummer", 50}, {"Type", 50}});
         model.setEditable(true);
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);

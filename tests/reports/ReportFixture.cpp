@@ -16,7 +16,7 @@ ReportFixture::ReportFixture(int rows, const QString& area) : areaName(area)
                             .arg(AreaId, areaName));
     }
     db = std::make_unique<Database>(collection.path());
-    report = std::make_unique<Report>(*db, QStringList{"National ID", "Beskrivelse", "Tæller"}, dialogs);
+    report = std::make_unique<Report>(*db, CollectionWindow::MarkTypeList, dialogs);
 
     PageSetup& page = report->pageSetup();
     page.topMargin = 10;

@@ -351,7 +351,7 @@ private slots:
         c.addArea("FR", "Frankrig");
         Database db(c.path());
         ScriptedDialogs dialogs;
-        Report report(db, {"National ID", "Beskrivelse", "Tæller"}, dialogs);
+        Report report(db, CollectionWindow::MarkTypeList, dialogs);
         report.areaView().last();
         QCOMPARE(report.locateArea(text), found);
         if (found)

@@ -350,7 +350,7 @@ private slots:
     {
         ReportFixture f(300);
         ChoosingDialogs dialogs;
-        Report report(*f.db, {"National ID", "Beskrivelse", "Tæller"}, dialogs);
+        Report report(*f.db, CollectionWindow::MarkTypeList, dialogs);
         report.definition() = f.report->definition();
         report.locateArea(f.areaName);
         report.pageSetup().firstPage = 1;

@@ -1,5 +1,6 @@
 // Posts numbers one by one through a linked view and reports each stored one
 // on standard output, until it is killed. Used by the crash test.
+#include "CollectionViews.h"
 #include "Error.h"
 #include "TableView.h"
 
@@ -13,12 +14,8 @@ int main(int argc, char** argv)
         return 2;
     try {
         Database db(QString::fromLocal8Bit(argv[1]));
-        TableView areas(db, TableId::Areas);
-        TableView numbers(db, TableId::Numbers, {QStringLiteral("Land"), QStringLiteral("Stamoplysning")});
-        numbers.setMaster(&areas, {QStringLiteral("Land"), QStringLiteral("Stamoplysning")},
-                          {QStringLiteral("National ID"), QStringLiteral("Beskrivelse")});
-        areas.open();
-        numbers.open();
+        const CollectionViews views(db, CollectionWindow::AllInformationList);
+        TableView& numbers = views.numbers();
         for (int i = 1; i < 10000000; ++i) {
             numbers.append();
             numbers.setInteger(u"Nummer", i);

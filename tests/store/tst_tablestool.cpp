@@ -1,5 +1,6 @@
 // kvilbro-tables as a collector or a script uses it.
 #include "Collection.h"
+#include "CollectionViews.h"
 #include "TableView.h"
 
 #include <QDir>
@@ -134,14 +135,10 @@ private slots:
         QCOMPARE(tables({QStringLiteral("check"), dir.path()}).code, 0);
 
         Database db(dir.path());
-        TableView areas(db, TableId::Areas);
-        TableView numbers(db, TableId::Numbers, {QStringLiteral("Land"), QStringLiteral("Stamoplysning")});
-        numbers.setMaster(&areas, {QStringLiteral("Land"), QStringLiteral("Stamoplysning")},
-                          {QStringLiteral("National ID"), QStringLiteral("Beskrivelse")});
-        TableView collector(db, TableId::Collector);
-        areas.open();
-        numbers.open();
-        collector.open();
+        const CollectionViews views(db, CollectionWindow::AllInformationList);
+        TableView& areas = views.areas();
+        TableView& numbers = views.numbers();
+        TableView& collector = views.collector();
         QVERIFY(!collector.asText(u"Brugernavn").isEmpty());
         QVERIFY(areas.recordCount() >= 3);
 
