@@ -1,5 +1,11 @@
 #include "FieldRules.h"
 
+#include "Error.h"
+#include "TableDef.h"
+
+#include <QDate>
+#include <QLocale>
+
 #include <QTextBoundaryFinder>
 
 #include <limits>
@@ -83,6 +89,57 @@ QString invalidIntegerMessage(const QString& text)
 QString invalidIntegerForFieldMessage(const QString& text, const QString& field)
 {
     return QStringLiteral("'%1' is not a valid integer value for field '%2'").arg(text, field);
+}
+
+QVariant storedValue(const FieldDef& field, const QString& text)
+{
+    if (text.isEmpty())
+        return QVariant();
+    switch (field.kind) {
+    case FieldKind::Text:
+        return cutToWidth(text, field.width);
+    case FieldKind::Integer: {
+        const auto parsed = parseInt32(text);
+        if (!parsed)
+            throw Error(invalidIntegerForFieldMessage(text, field.name), Error::Kind::Engine);
+        return qint64(*parsed);
+    }
+    case FieldKind::Date: {
+        QDate date = QDate::fromString(text, Qt::ISODate);
+        if (!date.isValid())
+            date = QLocale().toDate(text, QLocale::ShortFormat);
+        if (!date.isValid()) {
+            throw Error(QStringLiteral("'%1' is not a valid date for field '%2'").arg(text, field.name),
+                        Error::Kind::Engine);
+        }
+        return date.toString(Qt::ISODate);
+    }
+    case FieldKind::RowId:
+        break;
+    }
+    return QVariant();
+}
+
+QString displayText(const FieldDef& field, const QVariant& value)
+{
+    if (value.isNull())
+        return QString();
+    const QString text = value.toString();
+    if (field.kind == FieldKind::Date) {
+        const QDate date = QDate::fromString(text, Qt::ISODate);
+        if (date.isValid())
+            return QLocale().toString(date, QLocale::ShortFormat);
+    }
+    return text;
+}
+
+bool sameFieldValue(const QVariant& a, const QVariant& b)
+{
+    const bool aNull = a.isNull() || (a.typeId() == QMetaType::QString && a.toString().isEmpty());
+    const bool bNull = b.isNull() || (b.typeId() == QMetaType::QString && b.toString().isEmpty());
+    if (aNull || bNull)
+        return aNull == bNull;
+    return a == b;
 }
 
 } // namespace kvilbro

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <QVariant>
 
 #include <optional>
 
@@ -19,6 +20,17 @@ int characterCount(const QString& text);
 std::optional<qint32> parseInt32(QStringView text);
 
 QString invalidIntegerMessage(const QString& text);
+
+struct FieldDef;
+
+// What a field stores for a typed text: NULL for a blank, text cut to the
+// field's width, an integer, or a date in ISO form. Throws Error for a text
+// the field cannot hold.
+QVariant storedValue(const FieldDef& field, const QString& text);
+// A stored value as the collector reads it: dates in the short local form.
+QString displayText(const FieldDef& field, const QVariant& value);
+// Equal as stored values: blank text and NULL are the same.
+bool sameFieldValue(const QVariant& a, const QVariant& b);
 QString invalidIntegerForFieldMessage(const QString& text, const QString& field);
 
 } // namespace kvilbro

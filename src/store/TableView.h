@@ -1,10 +1,11 @@
 #pragma once
 
 #include "Database.h"
+#include "Keyset.h"
+#include "RowCache.h"
 #include "TableDef.h"
+#include "ViewSql.h"
 
-#include <QByteArray>
-#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QStringList>
@@ -17,9 +18,10 @@ namespace kvilbro {
 // A cursor over one table: an order, an optional link to a master view, a
 // current row and at most one pending row (being edited or inserted).
 //
-// The view keeps the ordered row ids of its range (the keyset) with their sort
-// keys, and reloads them only when the table's change counter has moved, so
-// walking a view costs O(rows). Row contents are read lazily in blocks.
+// The view keeps the ordered row ids of its range (Keyset) and reloads them
+// only when the table's change counter has moved, so walking a view costs
+// O(rows); row contents are read lazily in blocks (RowCache), by statements
+// made once for its order and link (ViewSql).
 // Every failure throws Error with a message for the collector.
 class TableView : public QObject {
     Q_OBJECT
@@ -55,8 +57,8 @@ public:
 
     bool eof() const { return eof_; }
     bool bof() const { return bof_; }
-    bool isEmpty() const { return rowIds_.isEmpty() && state_ != State::Insert; }
-    int recordCount() const { return int(rowIds_.size()); }
+    bool isEmpty() const { return keyset_.isEmpty() && state_ != State::Insert; }
+    int recordCount() const { return keyset_.size(); }
     // Rows as a grid shows them: the stored rows and a new row being inserted.
     int rowCount() const { return recordCount() + (state_ == State::Insert ? 1 : 0); }
     // Grid row of the current row; -1 when there is none.
@@ -116,21 +118,7 @@ signals:
     void positionChanged();
 
 private:
-    // One sort key value, compared as SQLite's BINARY collation does.
-    struct SortValue {
-        enum Kind : quint8 { Null, Number, Text, Blob };
-        Kind kind = Null;
-        bool isReal = false;
-        qint64 integer = 0;
-        double real = 0;
-        QByteArray bytes;
-
-        static SortValue from(const QVariant& v);
-        static int compare(const SortValue& a, const SortValue& b);
-    };
-
     const Row& fetchRow(int index) const;
-    void fetchBlock(int index) const;
     void loadKeyset();
     void syncIfStale();
     void reloadKeeping(qint64 rowId, int fallback);
@@ -142,12 +130,11 @@ private:
     void beginInsert(int row);
     void requirePending(int field) const;
     bool inRange(const Row& row) const;
+    QList<QVariant> sortKeys(const Row& row) const;
     int insertPosition(const Row& row, qint64 rowId) const;
     // Returns the stored row's new index, or -1 when it left the view's range.
     int placeStored(const Row& stored, qint64 rowId, int removedIndex, int fallback);
     int indexOfRowId(qint64 rowId) const;
-    void bindRange(Statement& stmt) const;
-    QString rangeCondition() const;
 
     Database& db_;
     const TableDef& def_;
@@ -156,8 +143,9 @@ private:
     QList<int> keyFields_;   // orderFields_ without the row id
     bool open_ = false;
 
-    QList<qint64> rowIds_;
-    QList<SortValue> keys_; // keyFields_.size() values per row
+    Keyset keyset_;
+    mutable RowCache cache_;
+    ViewSql sql_;
     int current_ = -1;
     bool eof_ = true;
     bool bof_ = true;
@@ -176,12 +164,6 @@ private:
     qint64 masterRow_ = -1;
     QList<TableView*> details_;
 
-    QString keysetSql_;
-    QString blockSql_;
-    QString insertSql_;
-    QString updateSql_;
-    QString deleteSql_;
-    mutable QHash<qint64, Row> cache_;
     std::function<void()> beforeFinish_;
 };
 

@@ -1,0 +1,266 @@
+// The pending row of a view: inserting, editing, storing, dropping and deleting.
+#include "TableView.h"
+
+#include "Error.h"
+#include "FieldRules.h"
+
+namespace kvilbro {
+
+void TableView::finishPending()
+{
+    for (TableView* detail : std::as_const(details_))
+        detail->finishPending();
+    if (state_ == State::Browse)
+        return;
+    if (beforeFinish_)
+        beforeFinish_();
+    if (modified_)
+        post();
+    else
+        cancel();
+}
+
+void TableView::beginInsert(int row)
+{
+    returnRowId_ = currentRowId();
+    buffer_ = Row(def_.fields.size());
+    // The link fields come from the master's current row before anything is
+    // typed, and do not count as a change.
+    if (master_) {
+        for (qsizetype i = 0; i < linkFields_.size(); ++i) {
+            const QVariant v = master_->value(masterFields_[i]);
+            buffer_[linkFields_[i]] = sameFieldValue(v, QVariant()) ? QVariant() : v;
+        }
+    }
+    emit aboutToInsertRow(row);
+    state_ = State::Insert;
+    modified_ = false;
+    insertRow_ = row;
+    eof_ = bof_ = false;
+    emit rowInserted(row);
+    afterMove();
+}
+
+void TableView::insert()
+{
+    finishPending();
+    syncIfStale();
+    beginInsert(current_ < 0 ? 0 : current_);
+}
+
+void TableView::append()
+{
+    finishPending();
+    syncIfStale();
+    beginInsert(recordCount());
+}
+
+void TableView::edit()
+{
+    if (state_ != State::Browse)
+        return;
+    if (keyset_.isEmpty()) {
+        insert();
+        return;
+    }
+    for (TableView* detail : std::as_const(details_))
+        detail->finishPending();
+    // Edit what is stored now, not what this view read some time ago.
+    cache_.drop(keyset_.rowId(current_));
+    const Row row = fetchRow(current_);
+    if (row.value(def_.rowIdField).isNull()) {
+        throw Error(QStringLiteral("The row no longer exists in the table file %1; it was deleted in another window.")
+                        .arg(db_.filePath(def_.id)),
+                    Error::Kind::Engine);
+    }
+    buffer_ = row;
+    state_ = State::Edit;
+    modified_ = false;
+    emit positionChanged();
+}
+
+bool TableView::inRange(const Row& row) const
+{
+    for (qsizetype i = 0; i < linkFields_.size(); ++i) {
+        if (!sameFieldValue(row.value(linkFields_[i]), range_.value(i)))
+            return false;
+    }
+    return true;
+}
+
+QList<QVariant> TableView::sortKeys(const Row& row) const
+{
+    QList<QVariant> keys;
+    for (int f : keyFields_)
+        keys << row.value(f);
+    return keys;
+}
+
+int TableView::insertPosition(const Row& row, qint64 rowId) const
+{
+    return keyset_.insertPosition(sortKeys(row), rowId);
+}
+
+int TableView::placeStored(const Row& stored, qint64 rowId, int removedIndex, int fallback)
+{
+    if (removedIndex >= 0)
+        keyset_.removeAt(removedIndex);
+    if (inRange(stored)) {
+        const int pos = insertPosition(stored, rowId);
+        keyset_.insert(pos, rowId, sortKeys(stored));
+        current_ = pos;
+        cache_.put(rowId, stored);
+        return pos;
+    }
+    // Stored outside this view's range: it leaves the view.
+    cache_.drop(rowId);
+    const int n = recordCount();
+    current_ = n == 0 ? -1 : qBound(0, fallback, n - 1);
+    return -1;
+}
+
+void TableView::post()
+{
+    if (state_ == State::Browse)
+        return;
+    for (TableView* detail : std::as_const(details_))
+        detail->finishPending();
+    if (beforeFinish_)
+        beforeFinish_();
+    const bool upToDate = seen_ == db_.changeCount(def_.id);
+    qint64 rowId = 0;
+    if (state_ == State::Insert) {
+        Statement stmt = db_.prepare(def_.id, sql_.insert());
+        int p = 0;
+        for (int f = 0; f < def_.fields.size(); ++f) {
+            if (f != def_.rowIdField)
+                stmt.bind(++p, buffer_[f]);
+        }
+        stmt.run();
+        rowId = db_.lastInsertRowId();
+    } else {
+        rowId = keyset_.rowId(current_);
+        Statement stmt = db_.prepare(def_.id, sql_.update());
+        int p = 0;
+        for (int f = 0; f < def_.fields.size(); ++f) {
+            if (f != def_.rowIdField)
+                stmt.bind(++p, buffer_[f]);
+        }
+        stmt.bindInt(p + 1, rowId);
+        stmt.run();
+        if (db_.changesOfLastStatement() == 0) {
+            throw Error(QStringLiteral("The row no longer exists in the table file %1; it was deleted in another "
+                                       "window, so the change was not stored.")
+                            .arg(db_.filePath(def_.id)),
+                        Error::Kind::Engine);
+        }
+    }
+    db_.noteChange(def_.id);
+
+    Row stored = buffer_;
+    stored[def_.rowIdField] = rowId;
+    const State was = state_;
+    const int from = was == State::Edit ? current_ : insertRow_;
+    // Where the stored row will stand, told before anything changes.
+    int to = -1;
+    if (upToDate) {
+        if (inRange(stored)) {
+            to = insertPosition(stored, rowId);
+            if (was == State::Edit && to > from)
+                --to; // the row's old entry goes from before its new place
+            emit aboutToMoveRow(from, to);
+        } else {
+            emit aboutToRemoveRow(from);
+        }
+    }
+    state_ = State::Browse;
+    buffer_.clear();
+    modified_ = false;
+    if (upToDate) {
+        placeStored(stored, rowId, was == State::Edit ? current_ : -1, from);
+        seen_ = db_.changeCount(def_.id);
+        if (to < 0) {
+            emit rowRemoved(from);
+        } else {
+            emit rowMoved(from, to);
+            emit rowChanged(to);
+        }
+    } else {
+        reloadKeeping(rowId, from);
+    }
+    eof_ = bof_ = keyset_.isEmpty();
+    afterMove();
+}
+
+void TableView::cancel()
+{
+    if (state_ == State::Browse)
+        return;
+    for (TableView* detail : std::as_const(details_))
+        detail->finishPending();
+    const State was = state_;
+    if (was == State::Insert)
+        emit aboutToRemoveRow(insertRow_);
+    state_ = State::Browse;
+    buffer_.clear();
+    modified_ = false;
+    if (was == State::Insert) {
+        const int found = indexOfRowId(returnRowId_);
+        const int n = recordCount();
+        current_ = found >= 0 ? found : (n == 0 ? -1 : qBound(0, insertRow_, n - 1));
+        eof_ = bof_ = n == 0;
+        emit rowRemoved(insertRow_);
+    } else {
+        emit rowChanged(current_);
+    }
+    afterMove();
+}
+
+void TableView::remove()
+{
+    if (state_ == State::Insert) {
+        cancel();
+        return;
+    }
+    for (TableView* detail : std::as_const(details_))
+        detail->finishPending();
+    if (state_ == State::Browse)
+        syncIfStale();
+    if (keyset_.isEmpty() || current_ < 0) {
+        throw Error(QStringLiteral("There is no row to delete in the table file %1.").arg(db_.filePath(def_.id)),
+                    Error::Kind::Engine);
+    }
+    const bool upToDate = seen_ == db_.changeCount(def_.id);
+    const qint64 rowId = keyset_.rowId(current_);
+    {
+        Statement stmt = db_.prepare(def_.id, sql_.remove());
+        stmt.bindInt(1, rowId);
+        stmt.run();
+    }
+    db_.noteChange(def_.id);
+    const int removed = current_;
+    if (upToDate)
+        emit aboutToRemoveRow(removed);
+    state_ = State::Browse;
+    buffer_.clear();
+    modified_ = false;
+    cache_.drop(rowId);
+    if (upToDate) {
+        keyset_.removeAt(removed);
+        seen_ = db_.changeCount(def_.id);
+        const int n = recordCount();
+        current_ = n == 0 ? -1 : std::min(removed, n - 1);
+        emit rowRemoved(removed);
+    } else {
+        const int at = current_;
+        emit aboutToReset();
+        loadKeyset();
+        const int n = recordCount();
+        current_ = n == 0 ? -1 : std::min(at, n - 1);
+        emit rowsReset();
+    }
+    eof_ = bof_ = keyset_.isEmpty();
+    afterMove();
+}
+
+} // namespace kvilbro

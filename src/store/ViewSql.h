@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+namespace kvilbro {
+
+class Statement;
+struct TableDef;
+
+// The statements a view runs, made once for its table, order and link: the
+// keyset of its range, blocks of rows by row id, and the row changes.
+// Link values are parameters 1..n of every statement that reads the range.
+class ViewSql {
+public:
+    // Rows a block statement reads at once.
+    static constexpr int BlockSize = 64;
+
+    ViewSql() = default;
+    // `orderFields` end with the row id; `linkFields` are the fields the range is restricted on.
+    ViewSql(const TableDef& def, const QList<int>& orderFields, const QList<int>& linkFields);
+
+    // Row id, then the sort keys (the order without the row id), over the range, in order.
+    const QString& keyset() const { return keyset_; }
+    // Every field of the rows whose ids are bound as parameters 1..BlockSize.
+    const QString& block() const { return block_; }
+    // Parameters: every field but the row id, in table order (update: then the row id).
+    const QString& insert() const { return insert_; }
+    const QString& update() const { return update_; }
+    const QString& remove() const { return remove_; }
+
+    // The first row id of the range, in order, that also meets `conditions`
+    // (SQL with parameters numbered after the link's).
+    QString firstWhere(const QStringList& conditions) const;
+
+    // Binds the range's link values; a blank value is stored as NULL, never as empty text.
+    static void bindRange(Statement& stmt, const QList<QVariant>& range);
+
+private:
+    QString table_;
+    QString rowId_;
+    QString range_; // empty without a link
+    QString orderBy_;
+    QString keyset_;
+    QString block_;
+    QString insert_;
+    QString update_;
+    QString remove_;
+};
+
+} // namespace kvilbro
