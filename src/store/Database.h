@@ -78,7 +78,6 @@ public:
     void setBusyTimeout(int milliseconds);
     qint64 lastInsertRowId() const;
     int changesOfLastStatement() const;
-    sqlite3* handle() const { return db_; }
 
     [[noreturn]] void raise(TableId table, int code) const;
     QString describe(TableId table, int code, const QString& detail) const;

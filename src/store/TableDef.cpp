@@ -69,20 +69,6 @@ TableDef makeCollector()
     };
 }
 
-QString sqlType(FieldKind kind)
-{
-    switch (kind) {
-    case FieldKind::Integer:
-        return QStringLiteral("INTEGER");
-    case FieldKind::RowId:
-        return QStringLiteral("INTEGER PRIMARY KEY");
-    case FieldKind::Text:
-    case FieldKind::Date:
-        break;
-    }
-    return QStringLiteral("TEXT");
-}
-
 } // namespace
 
 QString quoted(const QString& name)
@@ -131,27 +117,6 @@ int TableDef::fieldIndex(QStringView name) const
 QString TableDef::qualifiedName() const
 {
     return schemaName + u'.' + quoted(tableName);
-}
-
-QString TableDef::createTableSql() const
-{
-    QStringList columns;
-    for (const FieldDef& f : fields)
-        columns << quoted(f.name) + u' ' + sqlType(f.kind);
-    return QStringLiteral("CREATE TABLE %1 (%2)").arg(quoted(tableName), columns.join(QStringLiteral(", ")));
-}
-
-QStringList TableDef::createIndexSql() const
-{
-    QStringList out;
-    for (const IndexDef& index : indexes) {
-        QStringList cols;
-        for (const QString& f : index.fields)
-            cols << quoted(f);
-        out << QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
-                   .arg(quoted(index.name), quoted(tableName), cols.join(QStringLiteral(", ")));
-    }
-    return out;
 }
 
 } // namespace kvilbro

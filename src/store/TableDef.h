@@ -44,8 +44,6 @@ struct TableDef {
     // Index of a field by name, letter case ignored; -1 if there is none.
     int fieldIndex(QStringView name) const;
     QString qualifiedName() const; // schema.table, quoted
-    QString createTableSql() const;
-    QStringList createIndexSql() const;
 };
 
 // A field or table name quoted for SQL text. Only names from TableDef are ever quoted.
