@@ -6,6 +6,7 @@
 #include "TableView.h"
 
 #include <QAbstractItemModelTester>
+#include <QPersistentModelIndex>
 #include <QTest>
 
 using namespace kvilbro;
@@ -83,6 +84,43 @@ private slots:
         check({""});
         areas.first();
         check({"20", "25a", "30"});
+    }
+
+    // A grid keeps its current row and selection through persistent indexes:
+    // they must follow a stored row to its place in the order, and the rows
+    // it passed must shift, or the grid shows one row and edits another.
+    void storedRowTakesItsIndexAlong_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QStringList>("after");
+        QTest::addColumn<int>("editedRow");
+        QTest::newRow("down the order") << "25" << QStringList{"20", "25", "30"} << 1;
+        QTest::newRow("to the end") << "35" << QStringList{"20", "30", "35"} << 2;
+        QTest::newRow("stays") << "15" << QStringList{"15", "20", "30"} << 0;
+    }
+    void storedRowTakesItsIndexAlong()
+    {
+        QFETCH(QString, typed);
+        test::Collection c;
+        c.addArea("DK", "Danmark");
+        for (int n : {10, 20, 30})
+            c.addNumber("DK", "Danmark", n);
+        Database db(c.path());
+        const CollectionViews views(db, CollectionWindow::MainWindow);
+        TableView& numbers = views.numbers();
+        TableModel model(numbers, {{"Nummer", 50}, {"Type", 50}});
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+
+        const QPersistentModelIndex edited(model.index(0, 0));
+        const QPersistentModelIndex thirty(model.index(2, 0));
+        numbers.first();
+        numbers.edit();
+        numbers.setText(u"Nummer", typed);
+        numbers.post();
+        QTEST(shown(model), "after");
+        QTEST(edited.row(), "editedRow");
+        QCOMPARE(edited.data().toString(), typed);
+        QCOMPARE(thirty.data().toString(), QStringLiteral("30"));
     }
 };
 
