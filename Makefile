@@ -2,7 +2,7 @@
 BUILD := build
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps build test run bench check-asan fuzz-smoke smoke clean
+.PHONY: all deps build test run bench check-asan fuzz-smoke smoke mutants clean
 
 all: build
 
@@ -32,6 +32,10 @@ check-asan: deps
 	    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	    ctest --output-on-failure -j$(JOBS)
 
+# Hand-picked faults in the table engine; the tests must catch every one.
+mutants: deps
+	@bash scripts/mutants.sh
+
 # Each fuzz target for a minute on its generated corpus.
 fuzz-smoke:
 	@bash scripts/fuzz-smoke.sh 60
@@ -41,4 +45,4 @@ smoke:
 	@bash scripts/smoke-run.sh
 
 clean:
-	rm -rf $(BUILD) build-asan build-fuzz
+	rm -rf $(BUILD) build-asan build-fuzz build-mutants
