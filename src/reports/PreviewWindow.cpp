@@ -6,7 +6,6 @@
 #include "PagePainter.h"
 #include "PageText.h"
 #include "PreviewWidget.h"
-#include "Report.h"
 #include "ReportFile.h"
 
 #include <QAction>
@@ -22,11 +21,11 @@
 
 namespace kvilbro {
 
-PreviewWindow::PreviewWindow(Report& report, std::shared_ptr<PageList> pages, QWidget* parent)
-    : QMainWindow(parent, Qt::Window), report_(report), pages_(std::move(pages))
+PreviewWindow::PreviewWindow(PrintRuns& runs, Dialogs& dialogs, std::shared_ptr<PageList> pages, QWidget* parent)
+    : QMainWindow(parent, Qt::Window), runs_(runs), dialogs_(dialogs), pages_(std::move(pages))
 {
     setObjectName(QStringLiteral("PreviewWindow"));
-    const QString title = report.pageSetup().title;
+    const QString title = pages_->title();
     setWindowTitle(title.isEmpty() ? QStringLiteral("Print Preview") : title);
 
     auto* tools = new QToolBar(this);
@@ -217,17 +216,17 @@ void PreviewWindow::lastPage()
 
 void PreviewWindow::printerSetup()
 {
-    report_.printerSetup(pages_->count());
+    runs_.printerSetup(pages_->count());
 }
 
 void PreviewWindow::print()
 {
-    report_.print();
+    runs_.print();
 }
 
 void PreviewWindow::save()
 {
-    Dialogs& dialogs = report_.dialogs();
+    Dialogs& dialogs = dialogs_;
     FileDialogOptions options;
     options.caption = QStringLiteral("Gem rapport");
     options.filters = {QStringLiteral("Rapportfil (*.kvr)"), QStringLiteral("PDF-fil (*.pdf)"),
@@ -254,7 +253,7 @@ void PreviewWindow::load()
     FileDialogOptions options;
     options.caption = QStringLiteral("Hent rapport");
     options.filters = {QStringLiteral("Rapportfil (*.kvr)"), QStringLiteral("Alle filer (*)")};
-    const QString path = report_.dialogs().openFile(options);
+    const QString path = dialogs_.openFile(options);
     if (path.isEmpty())
         return;
     // Read it whole first: a refused file leaves the pages shown as they were.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PageList.h"
+#include "PrintRuns.h"
 
 #include <QMainWindow>
 
@@ -12,19 +13,19 @@ class QScrollArea;
 
 namespace kvilbro {
 
+class Dialogs;
 class PreviewWidget;
-class Report;
 
-// The preview of a report: its pages one at a time, zoom, page moves,
-// printer setup, print, save and load. Its dialogs go through the report's
-// Dialogs and its errors to the general error handler.
+// The preview of a page list: its pages one at a time, zoom, page moves,
+// printer setup, print, save and load. Its dialogs go through `dialogs` and
+// its errors to the general error handler.
 class PreviewWindow : public QMainWindow {
     Q_OBJECT
 
 public:
     enum class Zoom { Fit, Natural, Width };
 
-    PreviewWindow(Report& report, std::shared_ptr<PageList> pages, QWidget* parent = nullptr);
+    PreviewWindow(PrintRuns& runs, Dialogs& dialogs, std::shared_ptr<PageList> pages, QWidget* parent = nullptr);
     ~PreviewWindow() override;
 
     int currentPage() const { return current_; } // 0-based; -1 without pages
@@ -65,7 +66,8 @@ private:
     void applyZoom();
     void updateControls();
 
-    Report& report_;
+    PrintRuns& runs_;
+    Dialogs& dialogs_;
     std::shared_ptr<PageList> pages_;
     QScrollArea* scroll_ = nullptr;
     PreviewWidget* view_ = nullptr;

@@ -5,6 +5,7 @@
 #include "Dialogs.h"
 #include "Error.h"
 #include "ErrorGuard.h"
+#include "FailureMessage.h"
 #include "PagePainter.h"
 #include "PreviewWindow.h"
 #include "PrintProgress.h"
@@ -35,20 +36,6 @@ public:
 private:
     bool& flag_;
 };
-
-QString messageOf(const std::exception_ptr& error)
-{
-    try {
-        std::rethrow_exception(error);
-    } catch (const Error& e) {
-        return e.message();
-    } catch (const std::bad_alloc&) {
-        return QStringLiteral("Out of memory");
-    } catch (const std::exception& e) {
-        return QString::fromUtf8(e.what());
-    }
-    return QString();
-}
 
 } // namespace
 
@@ -156,11 +143,11 @@ void Report::preview()
         if (!builder.begin())
             return;
     } catch (...) {
-        ErrorGuard::report(messageOf(std::current_exception()));
+        ErrorGuard::report(failureMessage(std::current_exception()));
         return;
     }
 
-    PreviewWindow window(*this, pages, dialogs_.parentWidget());
+    PreviewWindow window(*this, dialogs_, pages, dialogs_.parentWidget());
     window_ = &window;
     QEventLoop loop;
     QTimer steps;
@@ -186,7 +173,7 @@ void Report::preview()
         } catch (...) {
             steps.stop();
             running_ = false;
-            ErrorGuard::report(messageOf(std::current_exception()));
+            ErrorGuard::report(failureMessage(std::current_exception()));
             window.close();
         }
     });
@@ -204,6 +191,11 @@ void Report::preview()
         window_ = nullptr;
 }
 
+PreviewWindow* Report::previewWindow() const
+{
+    return window_;
+}
+
 void Report::closePreview()
 {
     if (window_)
@@ -216,7 +208,7 @@ void Report::previewModal()
         return;
     RunFlag flag(running_);
     auto pages = std::make_shared<PageList>(emptyPages());
-    PreviewWindow window(*this, pages, dialogs_.parentWidget());
+    PreviewWindow window(*this, dialogs_, pages, dialogs_.parentWidget());
     window_ = &window;
     window.setWindowModality(Qt::ApplicationModal);
     window.setProducing(true);
@@ -247,7 +239,7 @@ void Report::previewModal()
         window.setProducing(false);
         window.pagesChanged();
         if (error) {
-            ErrorGuard::report(messageOf(error));
+            ErrorGuard::report(failureMessage(error));
             window.close();
         } else if (cancelled) {
             window.close();

@@ -4,7 +4,7 @@
 #include "Marks.h"
 #include "PageBuilder.h"
 #include "PageList.h"
-#include "PreviewWindow.h"
+#include "PrintRuns.h"
 #include "ReportDefinition.h"
 
 #include <QDate>
@@ -20,6 +20,7 @@ namespace kvilbro {
 
 class Database;
 class Dialogs;
+class PreviewWindow;
 class Progress;
 class TableView;
 
@@ -27,7 +28,7 @@ class TableView;
 // table views (areas in the order it names, the area's numbers as the data
 // set, the collector row), and the printer settings chosen in its preview,
 // which stay with it for the program's life.
-class Report : public QObject {
+class Report : public QObject, public PrintRuns {
     Q_OBJECT
 
 public:
@@ -73,17 +74,17 @@ public:
     // Opens the preview window modally and produces the pages on a worker thread meanwhile.
     void previewModal();
     // The preview window while it is open.
-    PreviewWindow* previewWindow() const { return window_; }
+    PreviewWindow* previewWindow() const;
     // Closes the open preview, if any; the report is free for another run at once.
     void closePreview();
 
     // The printer of this report, with the choices made in its printer setup.
     QPrinter& printer();
     // The printer setup of the preview: printer, copies, orientation, page range, paper source.
-    bool printerSetup(int pageCount);
+    bool printerSetup(int pageCount) override;
     // Runs the report again and sends the pages inside the print range to the
     // printer. Errors go to the general error handler; false when nothing was printed.
-    bool print();
+    bool print() override;
     // The same, to any printer, throwing errors. `produced` receives every page of the run.
     void printTo(QPrinter& printer, Progress& progress, PageList* produced = nullptr);
     // Where printing reports its pages; a small window of its own unless set.

@@ -1,12 +1,9 @@
 #include "ErrorGuard.h"
 
 #include "Dialogs.h"
-#include "Error.h"
+#include "FailureMessage.h"
 
 #include <QDebug>
-
-#include <exception>
-#include <new>
 
 namespace kvilbro {
 
@@ -42,15 +39,7 @@ void ErrorGuard::report(const QString& message)
 
 void ErrorGuard::reportCurrentException()
 {
-    try {
-        throw;
-    } catch (const Error& e) {
-        report(e.message());
-    } catch (const std::bad_alloc&) {
-        report(QStringLiteral("Out of memory"));
-    } catch (const std::exception& e) {
-        report(QString::fromUtf8(e.what()));
-    }
+    report(failureMessage(std::current_exception()));
 }
 
 bool ErrorGuard::guarded(const std::function<void()>& command)
