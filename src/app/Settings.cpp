@@ -39,7 +39,7 @@ void Settings::writeFile() const
     const QString name = QStringLiteral("MankoSys.stm");
     const QString full = QDir::toNativeSeparators(QDir::current().absoluteFilePath(name));
     auto fail = [&full](const QString& reason) {
-        return Error(QStringLiteral("Cannot write the settings file %1: %2").arg(full, reason), Error::Kind::File);
+        return Error(QStringLiteral("Indstillingsfilen %1 kan ikke skrives: %2").arg(full, reason), Error::Kind::File);
     };
     QStringEncoder encoder("windows-1252");
     const QString text = defaultPicture + QStringLiteral("\r\n") + reportPicture + QStringLiteral("\r\n") + readmeFile +

@@ -2,6 +2,7 @@
 
 #include "Error.h"
 #include "PictureLimits.h"
+#include "PictureMessages.h"
 
 #include <QColorSpace>
 #include <QIODevice>
@@ -338,7 +339,7 @@ QImage decodeJpeg(QIODevice& device, const QString& fileName, qint64 maxDecodedB
         image = allocatePicture(size);
     }
     if (image.isNull())
-        throw Error(QStringLiteral("Not enough memory to show the picture"), Error::Kind::Picture);
+        throw Error(picturemessages::notEnoughMemory(), Error::Kind::Picture);
     if (!decodeRows(job.get(), image.bits(), image.bytesPerLine())) {
         // libjpeg asks for a disk buffer when its working memory would pass the bound.
         if (job->cinfo.err->msg_code == JERR_NO_BACKING_STORE)

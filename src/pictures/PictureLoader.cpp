@@ -4,6 +4,7 @@
 #include "Error.h"
 #include "JpegDecoder.h"
 #include "PictureFile.h"
+#include "PictureMessages.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,7 +30,7 @@ Decoder decoderFor(const QString& extension)
 
 [[noreturn]] void unknownExtension(const QString& extension)
 {
-    throw Error(QStringLiteral("Unknown picture file extension (.%1)").arg(extension), Error::Kind::Picture);
+    throw Error(picturemessages::unknownExtension(extension), Error::Kind::Picture);
 }
 
 } // namespace
@@ -68,13 +69,12 @@ QImage loadPicture(const QString& path, QImage recycled)
     QString reason;
     const int fd = openPictureFile(path, &reason);
     if (fd < 0) {
-        throw Error(QStringLiteral("Cannot open the picture file %1: %2").arg(fullName, reason), Error::Kind::Picture);
+        throw Error(picturemessages::cannotOpen(fullName, reason), Error::Kind::Picture);
     }
     QFile file;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
-        throw Error(QStringLiteral("Cannot open the picture file %1: %2").arg(fullName, file.errorString()),
-                    Error::Kind::Picture);
+        throw Error(picturemessages::cannotOpen(fullName, file.errorString()), Error::Kind::Picture);
     }
     return decodePicture(file, extension, fullName, MaxDecodedBytes, std::move(recycled));
 }

@@ -1,6 +1,7 @@
 #include "Database.h"
 
 #include "Error.h"
+#include "StoreMessages.h"
 
 #include <QDir>
 #include <QFile>
@@ -146,13 +147,11 @@ Database::Database(const QString& directory) : directory_(directory)
     for (const TableDef* def : TableDef::all()) {
         const QFileInfo info(filePath(def->id));
         if (!info.exists()) {
-            throw Error(QStringLiteral("The table file %1 is missing from the folder %2.")
-                            .arg(def->fileName, QDir::toNativeSeparators(info.absolutePath())),
+            throw Error(storemessages::missingFile(def->fileName, QDir::toNativeSeparators(info.absolutePath())),
                         Error::Kind::Engine);
         }
         if (!info.isFile()) {
-            throw Error(QStringLiteral("The table file %1 is not a file.")
-                            .arg(QDir::toNativeSeparators(info.absoluteFilePath())),
+            throw Error(storemessages::notAFile(QDir::toNativeSeparators(info.absoluteFilePath())),
                         Error::Kind::Engine);
         }
     }
@@ -263,8 +262,7 @@ void Database::verify(const TableDef& def)
             columns.append({info.columnText(1), info.columnText(2), info.columnInt(5) != 0});
     }
     if (columns.isEmpty()) {
-        throw Error(QStringLiteral("The table file %1 does not hold the table %2.").arg(where, def.tableName),
-                    Error::Kind::Engine);
+        throw Error(storemessages::noTable(where, def.tableName), Error::Kind::Engine);
     }
     for (const FieldDef& field : def.fields) {
         const Column* found = nullptr;
@@ -273,16 +271,13 @@ void Database::verify(const TableDef& def)
                 found = &c;
         }
         if (!found) {
-            throw Error(QStringLiteral("The table file %1 lacks the field '%2'.").arg(where, field.name),
-                        Error::Kind::Engine);
+            throw Error(storemessages::missingField(where, field.name), Error::Kind::Engine);
         }
         const bool fits = field.kind == FieldKind::RowId     ? declaredAsInteger(found->type) && found->key
                           : field.kind == FieldKind::Integer ? declaredAsInteger(found->type)
                                                              : declaredAsText(found->type);
         if (!fits) {
-            throw Error(QStringLiteral("The field '%1' of the table file %2 has the wrong type (%3).")
-                            .arg(field.name, where, found->type.isEmpty() ? QStringLiteral("none") : found->type),
-                        Error::Kind::Engine);
+            throw Error(storemessages::wrongFieldType(field.name, where, found->type), Error::Kind::Engine);
         }
     }
 
@@ -307,38 +302,7 @@ void Database::verify(const TableDef& def)
 QString Database::describe(TableId table, int code, const QString& detail) const
 {
     const QString file = QDir::toNativeSeparators(QFileInfo(filePath(table)).absoluteFilePath());
-    switch (code & 0xff) {
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        return QStringLiteral("The table file %1 is locked by another program. Close that program and try again.")
-            .arg(file);
-    case SQLITE_READONLY:
-        return QStringLiteral("The table file %1 is read-only, so the change was not stored. "
-                              "Check that the file and its folder may be written to.")
-            .arg(file);
-    case SQLITE_FULL:
-        return QStringLiteral("The disk is full, so the change to the table file %1 was not stored. "
-                              "Make room on the disk and try again.")
-            .arg(file);
-    case SQLITE_CORRUPT:
-        return QStringLiteral("The table file %1 is damaged (%2). Restore it from a backup copy.").arg(file, detail);
-    case SQLITE_NOTADB:
-        return QStringLiteral("The file %1 is not a table file of this program, or it is damaged.").arg(file);
-    case SQLITE_CANTOPEN:
-        return QStringLiteral("The table file %1 cannot be opened (%2).").arg(file, detail);
-    case SQLITE_IOERR:
-        return QStringLiteral("Reading or writing the table file %1 failed (%2).").arg(file, detail);
-    case SQLITE_PERM:
-    case SQLITE_AUTH:
-        return QStringLiteral("Access to the table file %1 was refused.").arg(file);
-    case SQLITE_CONSTRAINT:
-        return QStringLiteral("Key violation in the table file %1 (%2).").arg(file, detail);
-    case SQLITE_NOMEM:
-        return QStringLiteral("Out of memory while working on the table file %1.").arg(file);
-    default:
-        break;
-    }
-    return QStringLiteral("Table engine error on %1: %2").arg(file, detail);
+    return storemessages::engineFailure(code, file, detail);
 }
 
 void Database::raise(TableId table, int code) const

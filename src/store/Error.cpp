@@ -8,15 +8,15 @@ QString Error::kindName() const
 {
     switch (kind_) {
     case Kind::Engine:
-        return QStringLiteral("Table engine error");
+        return QStringLiteral("Fejl i tabelmotoren");
     case Kind::Picture:
-        return QStringLiteral("Picture error");
+        return QStringLiteral("Billedfejl");
     case Kind::File:
-        return QStringLiteral("File error");
+        return QStringLiteral("Filfejl");
     case Kind::General:
         break;
     }
-    return QStringLiteral("Error");
+    return QStringLiteral("Fejl");
 }
 
 } // namespace kvilbro

@@ -1,6 +1,7 @@
 #include "FieldRules.h"
 
 #include "Error.h"
+#include "StoreMessages.h"
 #include "TableDef.h"
 
 #include <QDate>
@@ -109,8 +110,7 @@ QVariant storedValue(const FieldDef& field, const QString& text)
         if (!date.isValid())
             date = QLocale().toDate(text, QLocale::ShortFormat);
         if (!date.isValid()) {
-            throw Error(QStringLiteral("'%1' is not a valid date for field '%2'").arg(text, field.name),
-                        Error::Kind::Engine);
+            throw Error(storemessages::invalidDate(text, field.name), Error::Kind::Engine);
         }
         return date.toString(Qt::ISODate);
     }

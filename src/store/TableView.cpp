@@ -3,6 +3,7 @@
 #include "Error.h"
 #include "FieldRules.h"
 #include "Keyset.h"
+#include "StoreMessages.h"
 
 #include <limits>
 
@@ -15,7 +16,7 @@ constexpr qint64 NewRow = -2;
 
 Error notEditing()
 {
-    return Error(QStringLiteral("The row is not being edited, so its fields cannot be changed."), Error::Kind::Engine);
+    return Error(storemessages::notEditing(), Error::Kind::Engine);
 }
 
 } // namespace
@@ -82,9 +83,9 @@ void TableView::open()
             break;
         }
         if (orderFields_.isEmpty()) {
-            throw Error(QStringLiteral("The table file %1 has no index for the order %2, so it cannot be opened.")
-                            .arg(db_.filePath(def_.id), requestedOrder_.join(QStringLiteral(", "))),
-                        Error::Kind::Engine);
+            throw Error(
+                storemessages::noIndexForOrder(db_.filePath(def_.id), requestedOrder_.join(QStringLiteral(", "))),
+                Error::Kind::Engine);
         }
         if (orderFields_.last() != def_.rowIdField)
             orderFields_ << def_.rowIdField;
@@ -282,8 +283,7 @@ int TableView::fieldIndex(QStringView name) const
 {
     const int f = def_.fieldIndex(name);
     if (f < 0) {
-        throw Error(QStringLiteral("%1: Field '%2' not found.").arg(def_.tableName, name.toString()),
-                    Error::Kind::Engine);
+        throw Error(storemessages::fieldNotFound(def_.tableName, name.toString()), Error::Kind::Engine);
     }
     return f;
 }
@@ -341,8 +341,7 @@ void TableView::requirePending(int field) const
     if (state_ == State::Browse)
         throw notEditing();
     if (field == def_.rowIdField) {
-        throw Error(QStringLiteral("The field '%1' cannot be changed.").arg(def_.fields[field].name),
-                    Error::Kind::Engine);
+        throw Error(storemessages::fieldCannotChange(def_.fields[field].name), Error::Kind::Engine);
     }
 }
 
@@ -381,7 +380,7 @@ void TableView::refresh()
 bool TableView::locate(const QStringList& fields, const QStringList& values, bool prefix)
 {
     if (fields.isEmpty() || fields.size() != values.size()) {
-        throw Error(QStringLiteral("Locate needs one text for every field."), Error::Kind::Engine);
+        throw Error(storemessages::locateNeedsTexts(), Error::Kind::Engine);
     }
     // Resolve and check everything before a pending row is touched.
     struct Condition {

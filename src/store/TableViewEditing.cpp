@@ -3,6 +3,7 @@
 
 #include "Error.h"
 #include "FieldRules.h"
+#include "StoreMessages.h"
 
 namespace kvilbro {
 
@@ -69,9 +70,7 @@ void TableView::edit()
     cache_.drop(keyset_.rowId(current_));
     const Row row = fetchRow(current_);
     if (row.value(def_.rowIdField).isNull()) {
-        throw Error(QStringLiteral("The row no longer exists in the table file %1; it was deleted in another window.")
-                        .arg(db_.filePath(def_.id)),
-                    Error::Kind::Engine);
+        throw Error(storemessages::rowGone(db_.filePath(def_.id)), Error::Kind::Engine);
     }
     buffer_ = row;
     state_ = State::Edit;
@@ -149,10 +148,7 @@ void TableView::post()
         stmt.bindInt(p + 1, rowId);
         stmt.run();
         if (db_.changesOfLastStatement() == 0) {
-            throw Error(QStringLiteral("The row no longer exists in the table file %1; it was deleted in another "
-                                       "window, so the change was not stored.")
-                            .arg(db_.filePath(def_.id)),
-                        Error::Kind::Engine);
+            throw Error(storemessages::rowGoneNotStored(db_.filePath(def_.id)), Error::Kind::Engine);
         }
     }
     db_.noteChange(def_.id);
@@ -227,8 +223,7 @@ void TableView::remove()
     if (state_ == State::Browse)
         syncIfStale();
     if (keyset_.isEmpty() || current_ < 0) {
-        throw Error(QStringLiteral("There is no row to delete in the table file %1.").arg(db_.filePath(def_.id)),
-                    Error::Kind::Engine);
+        throw Error(storemessages::noRowToDelete(db_.filePath(def_.id)), Error::Kind::Engine);
     }
     const bool upToDate = seen_ == db_.changeCount(def_.id);
     const qint64 rowId = keyset_.rowId(current_);

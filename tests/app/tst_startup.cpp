@@ -130,7 +130,7 @@ private slots:
         const auto fatal = dialogs.shown().first();
         QCOMPARE(fatal.kind, QStringLiteral("fatal"));
         QCOMPARE(fatal.caption, QStringLiteral("Application Error"));
-        QVERIFY2(fatal.text.startsWith("Table engine error: ") && fatal.text.contains(file), qPrintable(fatal.text));
+        QVERIFY2(fatal.text.startsWith("Fejl i tabelmotoren: ") && fatal.text.contains(file), qPrintable(fatal.text));
         QVERIFY(!QFile::exists(c.file(file))); // nothing creates a missing table
         QVERIFY(!QFile::exists(c.file("MankoSys.stm")));
     }
@@ -148,7 +148,7 @@ private slots:
         Q_UNUSED(keep);
         const QStringList shown = f->dialogs.messages();
         QCOMPARE(shown.size(), 1);
-        QVERIFY2(shown.first().startsWith("Cannot write the settings file ") && shown.first().contains("MankoSys.stm"),
+        QVERIFY2(shown.first().startsWith("Indstillingsfilen ") && shown.first().contains("MankoSys.stm"),
                  qPrintable(shown.first()));
         QCOMPARE(f->dialogs.shown().first().kind, QStringLiteral("stop"));
         // The remaining steps ran and the settings are there to use.

@@ -325,8 +325,8 @@ private slots:
         QTest::newRow("unknown extension, no file")
             << "gone.gif" << QByteArray() << "Unknown picture file extension (.gif)";
         QTest::newRow("missing") << "gone.jpg" << QByteArray()
-                                 << "Cannot open the picture file %1: No such file or directory";
-        QTest::newRow("a folder") << "dir.jpg" << QByteArray() << "Cannot open the picture file %1: Is a directory";
+                                 << "Billedfilen %1 kan ikke åbnes: No such file or directory";
+        QTest::newRow("a folder") << "dir.jpg" << QByteArray() << "Billedfilen %1 kan ikke åbnes: Is a directory";
         QTest::newRow("a bitmap named .jpg") << "bitmap.jpg" << bmp << "Not a JPEG file: starts with 0x42 0x4d";
         QTest::newRow("one byte of JPEG") << "byte.jpg" << QByteArray("\xff", 1) << "Premature end of JPEG file";
         QTest::newRow("truncated JPEG") << "cut.jpg" << jpeg.left(jpeg.size() * 6 / 10) << "Premature end of JPEG file";
@@ -343,14 +343,14 @@ private slots:
             << "holed.jpg" << holed << "Corrupt JPEG data: premature end of data segment";
         QTest::newRow("too large JPEG")
             << "huge.jpg" << withJpegSize(jpeg, 40000, 30000)
-            << "The picture %1 is too large to show: 40000 × 30000 pixels would take more than 1 GiB of memory";
+            << "Billedet %1 er for stort til at blive vist: 40000 × 30000 punkter ville bruge mere end 1 GiB hukommelse";
         QTest::newRow("truncated bitmap") << "cut.bmp" << bmp.left(bmp.size() - 30) << "Premature end of bitmap file";
         QTest::newRow("bitmap without pixels") << "bare.bmp" << bmp.left(54) << "Premature end of bitmap file";
         QTest::newRow("truncated run-length bitmap")
             << "cutrle.bmp" << rle8(Rle8Rows).chopped(3) << "Premature end of bitmap file";
         QTest::newRow("too large bitmap")
             << "huge.bmp" << bitmap(20000, -15000, 24, 0, {}, QByteArray())
-            << "The picture %1 is too large to show: 20000 × 15000 pixels would take more than 1 GiB of memory";
+            << "Billedet %1 er for stort til at blive vist: 20000 × 15000 punkter ville bruge mere end 1 GiB hukommelse";
     }
     void loadErrors()
     {
@@ -428,7 +428,7 @@ private slots:
         QBuffer buffer;
         buffer.setData(data);
         const QString error = errorOf([&] { decodePicture(buffer, extension, QString(), 64 * 32 * 4); });
-        QCOMPARE(error.startsWith("The picture is too large to show"), refused);
+        QCOMPARE(error.startsWith("Billedet er for stort til at blive vist"), refused);
         if (!refused)
             QCOMPARE(error, QString());
     }
@@ -443,7 +443,7 @@ private slots:
         buffer.setData(tablefiles::encodeJpeg(grainy({64, 64}), options));
         QCOMPARE(
             errorOf([&] { decodePicture(buffer, "jpg", QString(), 64 * 64 * 4); }),
-            QString("The picture is too large to show: 64 × 64 pixels would take more than 16384 bytes of memory"));
+            QString("Billedet er for stort til at blive vist: 64 × 64 punkter ville bruge mere end 16384 byte hukommelse"));
         buffer.seek(0);
         QCOMPARE(decodePicture(buffer, "jpg", QString(), 1 << 20).size(), QSize(64, 64));
     }

@@ -174,7 +174,7 @@ private slots:
                                                << "Unknown picture file extension (.)";
         QTest::newRow("missing default picture")
             << 3 << "gone.bmp"
-            << "Cannot open the picture file %1/gone.bmp: No such file or directory.";
+            << "Billedfilen %1/gone.bmp kan ikke åbnes: No such file or directory.";
         QTest::newRow("damaged default picture") << 3 << "cut.bmp"
                                                  << "Premature end of bitmap file.";
     }
@@ -287,7 +287,7 @@ private slots:
         } catch (const Error& e) {
             message = e.message();
         }
-        QCOMPARE(message, "Cannot open the picture file " + c->path() + "/Frim.bmp: No such file or directory");
+        QCOMPARE(message, "Billedfilen " + c->path() + "/Frim.bmp kan ikke åbnes: No such file or directory");
         QVERIFY(panel->picture().isNull());
     }
 

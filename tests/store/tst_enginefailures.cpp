@@ -42,19 +42,19 @@ private slots:
         QTest::addColumn<QString>("expected");
         for (const char* f : {"stm2frim.db", "stm2manc.DB", "Bruger2.db"}) {
             QTest::addRow("%s missing", f) << f << "remove"
-                                           << "is missing from the folder";
+                                           << "findes ikke i mappen";
             QTest::addRow("%s not SQLite", f) << f << "text"
-                                              << "is not a table file";
+                                              << "er ikke en tabelfil";
         }
         QTest::newRow("a field missing") << "stm2manc.DB"
                                          << "no Type"
-                                         << "lacks the field 'Type'";
+                                         << "mangler feltet 'Type'";
         QTest::newRow("a field of the wrong type") << "stm2manc.DB"
                                                    << "text Nummer"
-                                                   << "has the wrong type";
+                                                   << "har en forkert type";
         QTest::newRow("another table") << "stm2frim.db"
                                        << "other table"
-                                       << "does not hold the table stm2frim";
+                                       << "indeholder ikke tabellen stm2frim";
     }
 
     void openRefusesBadFiles()
@@ -117,7 +117,7 @@ private slots:
                 message = e.message();
             }
         }
-        QVERIFY2(message.contains(QLatin1String("damaged")) && message.contains(QLatin1String("stm2manc.DB")),
+        QVERIFY2(message.contains(QStringLiteral("beskadiget")) && message.contains(QLatin1String("stm2manc.DB")),
                  qPrintable(message));
     }
 
@@ -141,7 +141,7 @@ private slots:
         } catch (const Error& e) {
             message = e.message();
         }
-        QVERIFY2(message.contains(QLatin1String("locked by another program")) &&
+        QVERIFY2(message.contains(QStringLiteral("låst af et andet program")) &&
                      message.contains(QLatin1String("stm2manc.DB")),
                  qPrintable(message));
         QCOMPARE(n.numbers.state(), TableView::State::Insert);
@@ -159,11 +159,11 @@ private slots:
         QTest::addColumn<QString>("expected");
         QTest::addColumn<bool>("insert");
         QTest::newRow("read-only, new row") << "PRAGMA main.query_only=1"
-                                            << "is read-only" << true;
+                                            << "er skrivebeskyttet" << true;
         QTest::newRow("read-only, edit") << "PRAGMA main.query_only=1"
-                                         << "is read-only" << false;
+                                         << "er skrivebeskyttet" << false;
         QTest::newRow("disk full, new row") << "PRAGMA main.max_page_count=%1"
-                                            << "disk is full" << true;
+                                            << "Disken er fuld" << true;
     }
 
     void failedPostChangesNothing()

@@ -84,7 +84,7 @@ private slots:
 
         TableView impossible(v.db, TableId::Numbers, {QStringLiteral("Type")});
         const QString message = errorOf([&] { impossible.open(); });
-        QVERIFY2(message.contains(QLatin1String("stm2manc.DB")) && message.contains(QLatin1String("no index")),
+        QVERIFY2(message.contains(QLatin1String("stm2manc.DB")) && message.contains(QStringLiteral("intet indeks")),
                  qPrintable(message));
     }
 
@@ -272,7 +272,7 @@ private slots:
         QVERIFY(v.numbers.eof());
         QCOMPARE(c.count(QStringLiteral("stm2manc")), 0);
         const QString message = errorOf([&] { v.numbers.remove(); });
-        QVERIFY2(message.contains(QLatin1String("no row to delete")), qPrintable(message));
+        QVERIFY2(message.contains(QStringLiteral("ingen række at slette")), qPrintable(message));
 
         // Delete during an insert only drops the new row.
         c.addNumber(QStringLiteral("DK"), QStringLiteral("Danmark"), 9);
@@ -349,7 +349,7 @@ private slots:
         QCOMPARE(v.numbers.fieldIndex(u"o"), v.numbers.fieldIndex(u"O"));
         QCOMPARE(v.numbers.fieldIndex(u"BEMÆRKNING"), v.numbers.fieldIndex(u"Bemærkning"));
         QVERIFY(
-            errorOf([&] { v.numbers.fieldIndex(u"Nummer2"); }).contains(QLatin1String("Field 'Nummer2' not found")));
+            errorOf([&] { v.numbers.fieldIndex(u"Nummer2"); }).contains(QStringLiteral("Feltet 'Nummer2' findes ikke")));
 
         v.numbers.setText(u"type", QStringLiteral("abcdefghijKLM"));
         v.numbers.setText(u"***", QStringLiteral("æøåæ"));
@@ -376,7 +376,7 @@ private slots:
 
         // Writing needs a pending row.
         QVERIFY(
-            errorOf([&] { v.numbers.setText(u"O", QStringLiteral("x")); }).contains(QLatin1String("not being edited")));
+            errorOf([&] { v.numbers.setText(u"O", QStringLiteral("x")); }).contains(QStringLiteral("redigeres ikke")));
     }
 
     void integerField_data()
@@ -580,7 +580,7 @@ private slots:
         other.first();
         other.remove();
         const QString message = errorOf([&] { v.numbers.edit(); });
-        QVERIFY2(message.contains(QLatin1String("deleted in another window")), qPrintable(message));
+        QVERIFY2(message.contains(QStringLiteral("slettet i et andet vindue")), qPrintable(message));
         QCOMPARE(v.numbers.state(), TableView::State::Browse);
     }
 

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+namespace kvilbro::picturemessages {
+
+// The texts picture loading gives the collector, in one place. The decoders'
+// own words (libjpeg's, a bitmap's "Premature end") and the system's reasons
+// are passed on as they are.
+QString unknownExtension(const QString& extension);
+QString cannotOpen(const QString& file, const QString& reason);
+QString tooLarge(const QString& file, qint64 width, qint64 height, qint64 maxBytes);
+QString notEnoughMemory();
+
+} // namespace kvilbro::picturemessages

@@ -1,0 +1,115 @@
+#include "StoreMessages.h"
+
+#include <sqlite3.h>
+
+namespace kvilbro::storemessages {
+
+QString missingFile(const QString& file, const QString& folder)
+{
+    return QStringLiteral("Tabelfilen %1 findes ikke i mappen %2.").arg(file, folder);
+}
+
+QString notAFile(const QString& path)
+{
+    return QStringLiteral("Tabelfilen %1 er ikke en fil.").arg(path);
+}
+
+QString noTable(const QString& file, const QString& table)
+{
+    return QStringLiteral("Tabelfilen %1 indeholder ikke tabellen %2.").arg(file, table);
+}
+
+QString missingField(const QString& file, const QString& field)
+{
+    return QStringLiteral("Tabelfilen %1 mangler feltet '%2'.").arg(file, field);
+}
+
+QString wrongFieldType(const QString& field, const QString& file, const QString& type)
+{
+    return QStringLiteral("Feltet '%1' i tabelfilen %2 har en forkert type (%3).")
+        .arg(field, file, type.isEmpty() ? QStringLiteral("ingen") : type);
+}
+
+QString noIndexForOrder(const QString& file, const QString& order)
+{
+    return QStringLiteral("Tabelfilen %1 har intet indeks til rækkefølgen %2, så den kan ikke åbnes.").arg(file, order);
+}
+
+QString engineFailure(int sqliteCode, const QString& file, const QString& detail)
+{
+    switch (sqliteCode & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return QStringLiteral("Tabelfilen %1 er låst af et andet program. Luk det program og prøv igen.").arg(file);
+    case SQLITE_READONLY:
+        return QStringLiteral("Tabelfilen %1 er skrivebeskyttet, så ændringen blev ikke gemt. "
+                              "Kontrollér at filen og dens mappe må skrives.")
+            .arg(file);
+    case SQLITE_FULL:
+        return QStringLiteral("Disken er fuld, så ændringen i tabelfilen %1 blev ikke gemt. "
+                              "Gør plads på disken og prøv igen.")
+            .arg(file);
+    case SQLITE_CORRUPT:
+        return QStringLiteral("Tabelfilen %1 er beskadiget (%2). Hent den fra en sikkerhedskopi.").arg(file, detail);
+    case SQLITE_NOTADB:
+        return QStringLiteral("Filen %1 er ikke en tabelfil fra dette program, eller den er beskadiget.").arg(file);
+    case SQLITE_CANTOPEN:
+        return QStringLiteral("Tabelfilen %1 kan ikke åbnes (%2).").arg(file, detail);
+    case SQLITE_IOERR:
+        return QStringLiteral("Læsning eller skrivning af tabelfilen %1 mislykkedes (%2).").arg(file, detail);
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        return QStringLiteral("Adgang til tabelfilen %1 blev nægtet.").arg(file);
+    case SQLITE_CONSTRAINT:
+        return QStringLiteral("Nøgleovertrædelse i tabelfilen %1 (%2).").arg(file, detail);
+    case SQLITE_NOMEM:
+        return QStringLiteral("Der er ikke hukommelse nok til at arbejde med tabelfilen %1.").arg(file);
+    default:
+        break;
+    }
+    return QStringLiteral("Fejl i tabelmotoren ved %1: %2").arg(file, detail);
+}
+
+QString fieldNotFound(const QString& table, const QString& field)
+{
+    return QStringLiteral("%1: Feltet '%2' findes ikke.").arg(table, field);
+}
+
+QString notEditing()
+{
+    return QStringLiteral("Rækken redigeres ikke, så dens felter kan ikke ændres.");
+}
+
+QString fieldCannotChange(const QString& field)
+{
+    return QStringLiteral("Feltet '%1' kan ikke ændres.").arg(field);
+}
+
+QString invalidDate(const QString& text, const QString& field)
+{
+    return QStringLiteral("'%1' er ikke en gyldig dato for feltet '%2'").arg(text, field);
+}
+
+QString rowGone(const QString& file)
+{
+    return QStringLiteral("Rækken findes ikke længere i tabelfilen %1; den blev slettet i et andet vindue.").arg(file);
+}
+
+QString rowGoneNotStored(const QString& file)
+{
+    return QStringLiteral("Rækken findes ikke længere i tabelfilen %1; den blev slettet i et andet vindue, "
+                          "så ændringen blev ikke gemt.")
+        .arg(file);
+}
+
+QString noRowToDelete(const QString& file)
+{
+    return QStringLiteral("Der er ingen række at slette i tabelfilen %1.").arg(file);
+}
+
+QString locateNeedsTexts()
+{
+    return QStringLiteral("Søgningen skal have én tekst for hvert felt.");
+}
+
+} // namespace kvilbro::storemessages

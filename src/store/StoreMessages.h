@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+namespace kvilbro::storemessages {
+
+// Every text the table engine gives the collector, in one place.
+QString missingFile(const QString& file, const QString& folder);
+QString notAFile(const QString& path);
+QString noTable(const QString& file, const QString& table);
+QString missingField(const QString& file, const QString& field);
+QString wrongFieldType(const QString& field, const QString& file, const QString& type);
+QString noIndexForOrder(const QString& file, const QString& order);
+QString engineFailure(int sqliteCode, const QString& file, const QString& detail);
+QString fieldNotFound(const QString& table, const QString& field);
+QString notEditing();
+QString fieldCannotChange(const QString& field);
+QString invalidDate(const QString& text, const QString& field);
+QString rowGone(const QString& file);
+QString rowGoneNotStored(const QString& file);
+QString noRowToDelete(const QString& file);
+QString locateNeedsTexts();
+
+} // namespace kvilbro::storemessages
