@@ -32,7 +32,7 @@ private slots:
         TForm2& w = f.window();
         int gaugeShown = 0;
         w.setPictureRefresh({});
-        f.dialogs.answerInput("3");
+        f.dialogs.answerInput("Hvor mange numre skal tilføjes ?", "", "3");
         QObject::connect(w.Table2, &TableView::rowInserted, w.Table2, [&] { gaugeShown += w.Gauge1->isVisible(); });
         choose(w, "Numre1Click");
         QVERIFY(gaugeShown > 0);
@@ -50,20 +50,20 @@ private slots:
     {
         MainWindowFixture f(fillSample);
         TForm2& w = f.window();
-        f.dialogs.answerInput("7");
+        f.dialogs.answerInput("Input Box", "Indtast nummer", "7");
         choose(w, "Efternummer1Click");
         QCOMPARE(QApplication::focusWidget(), w.DBGrid2);
         QCOMPARE(w.DBGrid2->currentIndex().row(), 3); // 7 before 7a
         QCOMPARE(w.Table2->asText(u"Type"), QString());
 
         w.DBGrid1->setFocus();
-        f.dialogs.answerInput("10"); // only in another area
+        f.dialogs.answerInput("Input Box", "Indtast nummer", "10"); // only in another area
         choose(w, "Efternummer1Click");
         QCOMPARE(f.dialogs.messages(), QStringList{"Nummer 10 findes ikke i tabellen"});
         QCOMPARE(QApplication::focusWidget(), w.DBGrid2);
 
         w.DBGrid1->setFocus();
-        f.dialogs.answerInput("syv");
+        f.dialogs.answerInput("Input Box", "Indtast nummer", "syv");
         choose(w, "Efternummer1Click");
         QCOMPARE(f.dialogs.shown().last().kind, QStringLiteral("stop"));
         QCOMPARE(f.dialogs.shown().last().text, QStringLiteral("'syv' is not a valid integer value."));
@@ -75,8 +75,8 @@ private slots:
     {
         MainWindowFixture f(fillSample);
         TForm2& w = f.window();
-        f.dialogs.answerInput("Norge 1855-1900");
-        f.dialogs.answerInput("NO");
+        f.dialogs.answerInput("Opret nyt samleområde", "Indtast beskrivelse", "Norge 1855-1900");
+        f.dialogs.answerInput("Opret nyt samleområde", "Indtast Nationalitets ID", "NO");
         choose(w, "Nytsamleomrde1Click");
         QCOMPARE(w.Table1->asText(u"Beskrivelse"), QStringLiteral("Norge 1855-1900"));
         QCOMPARE(w.DBGrid1->currentIndex().row(), 3);
@@ -84,8 +84,8 @@ private slots:
 
         w.DBGrid1->setCurrentIndex(w.DBGrid1->model()->index(0, 1));
         QCOMPARE(w.Table1->asText(u"Beskrivelse"), QStringLiteral("Danmark"));
-        f.dialogs.answerConfirm(true);
-        f.dialogs.answerInput("SLET");
+        f.dialogs.answerConfirm("Slet disse katalognumre ?", true);
+        f.dialogs.answerInput("Bekræft sletning", "Skriv SLET", "SLET");
         choose(w, "Sletsamleomrde1Click");
         QCOMPARE(f.collection().count("stm2frim"), 3);
         QCOMPARE(f.collection().count("stm2manc", "Land='DK'"), 0);
@@ -101,8 +101,8 @@ private slots:
             c.addNumber("FR", "Færøerne", 11, {}, {"x", "x", "x"});
         });
         TForm2& w = f.window();
-        f.dialogs.answerConfirm(true);
-        f.dialogs.answerInput("SLET");
+        f.dialogs.answerConfirm("Slet afkrydsning på disse katalognumre ?", true);
+        f.dialogs.answerInput("Bekræft sletning", "Skriv SLET", "SLET");
         choose(w, "Sletafkrydsning1Click");
         QCOMPARE(f.collection().count("stm2manc", "O IS NOT NULL"), 1);
         QCOMPARE(f.collection().count("stm2manc", "O IS NOT NULL AND Land='FR'"), 1);

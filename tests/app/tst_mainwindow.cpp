@@ -253,16 +253,16 @@ private slots:
         MainWindowFixture f(fillSample);
         TForm2& w = f.window();
         focusNumbers(w, 1, 0);
-        f.dialogs.answerOkCancel(false);
+        f.dialogs.answerOkCancel("Delete record?", false);
         key(Qt::Key_Delete, Qt::ControlModifier);
         QCOMPARE(f.collection().count("stm2manc"), 6);
-        f.dialogs.answerOkCancel(true);
+        f.dialogs.answerOkCancel("Delete record?", true);
         key(Qt::Key_Delete, Qt::ControlModifier);
         QCOMPARE(f.collection().count("stm2manc"), 5);
         QCOMPARE(f.collection().count("stm2manc", "Nummer=2"), 0);
         QCOMPARE(numbersShown(w), (QStringList{"1", "3", "7", "7a"}));
         QCOMPARE(w.Table2->currentRow(), 1); // the next row
-        f.dialogs.answerOkCancel(true);
+        f.dialogs.answerOkCancel("Delete record?", true);
         w.DBNavigator2->press(DBNavigator::Delete);
         QCOMPARE(numbersShown(w), (QStringList{"1", "7", "7a"}));
         const auto asked = f.dialogs.shownOf("okCancel");

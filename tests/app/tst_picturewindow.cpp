@@ -91,7 +91,7 @@ private slots:
         TForm2& w = f.window();
         const QString picture = savePicture(f.collection(), "ny.bmp", QSize(40, 30), Qt::green);
         w.DBGrid2->setCurrentIndex(w.DBGrid2->model()->index(2, 0));
-        f.dialogs.answerOpenFile(picture);
+        f.dialogs.answerOpenFile(QString(), picture);
         w.menuAction("Tilfjetbillede1Click")->trigger();
         QCOMPARE(f.collection().scalar("SELECT Billede FROM stm2manc WHERE Nummer=3").toString(), picture);
         QCOMPARE(w.Table2->asText(u"Nummer"), QStringLiteral("3"));

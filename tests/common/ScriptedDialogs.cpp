@@ -1,5 +1,7 @@
 #include "ScriptedDialogs.h"
 
+#include <QTest>
+
 namespace kvilbro::test {
 
 QList<ScriptedDialogs::Shown> ScriptedDialogs::shownOf(const QString& kind) const
@@ -22,27 +24,47 @@ QStringList ScriptedDialogs::messages() const
     return out;
 }
 
+ScriptedDialogs::~ScriptedDialogs()
+{
+    // An answer nobody asked for is a test that does not test what it says.
+    if (unusedAnswers() > 0 && QTest::currentTestFunction())
+        QTest::qFail(
+            qPrintable(QStringLiteral("%1 scripted dialog answer(s) were never asked for").arg(unusedAnswers())),
+            __FILE__, __LINE__);
+}
+
 int ScriptedDialogs::unusedAnswers() const
 {
     return int(inputs_.size() + confirms_.size() + okCancels_.size() + openFiles_.size() + saveFiles_.size() +
-               prints_.size());
+               printerSetups_.size() + prints_.size());
+}
+
+template <typename T> std::optional<T> ScriptedDialogs::take(QList<Answer<T>>& queue, const Shown& shown)
+{
+    shown_.append(shown);
+    if (queue.isEmpty())
+        return std::nullopt;
+    const Answer<T> answer = queue.takeFirst();
+    if (answer.caption != shown.caption || (answer.text && *answer.text != shown.text)) {
+        QTest::qFail(qPrintable(QStringLiteral("a %1 dialog answered for \"%2\" / \"%3\" met \"%4\" / \"%5\"")
+                                    .arg(shown.kind, answer.caption, answer.text.value_or(QStringLiteral("*")),
+                                         shown.caption, shown.text)),
+                     __FILE__, __LINE__);
+    }
+    return answer.value;
 }
 
 InputAnswer ScriptedDialogs::input(const QString& caption, const QString& prompt, const QString& defaultText)
 {
-    shown_.append({QStringLiteral("input"), caption, prompt, defaultText});
-    if (inputs_.isEmpty())
-        return {defaultText, false};
-    InputAnswer a = inputs_.takeFirst();
-    if (!a.ok)
-        a.text = defaultText; // Cancel gives back the default
-    return a;
+    const auto a = take(inputs_, {QStringLiteral("input"), caption, prompt, defaultText});
+    if (!a || !a->ok)
+        return {defaultText, false}; // Cancel gives back the default
+    return *a;
 }
 
 bool ScriptedDialogs::confirm(const QString& question)
 {
-    shown_.append({QStringLiteral("confirm"), QStringLiteral("Information"), question, {}});
-    return !confirms_.isEmpty() && confirms_.takeFirst();
+    return take(confirms_, {QStringLiteral("confirm"), QStringLiteral("Information"), question, {}}).value_or(false);
 }
 
 void ScriptedDialogs::message(const QString& text)
@@ -67,34 +89,29 @@ void ScriptedDialogs::fatal(const QString& text)
 
 bool ScriptedDialogs::okCancel(const QString& question)
 {
-    shown_.append({QStringLiteral("okCancel"), QStringLiteral("Confirm"), question, {}});
-    return !okCancels_.isEmpty() && okCancels_.takeFirst();
+    return take(okCancels_, {QStringLiteral("okCancel"), QStringLiteral("Confirm"), question, {}}).value_or(false);
 }
 
 QString ScriptedDialogs::openFile(const FileDialogOptions& options)
 {
     lastFileOptions = options;
-    shown_.append({QStringLiteral("open"), options.caption, options.initialName, {}});
-    return openFiles_.isEmpty() ? QString() : openFiles_.takeFirst();
+    return take(openFiles_, {QStringLiteral("open"), options.caption, options.initialName, {}}).value_or(QString());
 }
 
 QString ScriptedDialogs::saveFile(const FileDialogOptions& options)
 {
     lastFileOptions = options;
-    shown_.append({QStringLiteral("save"), options.caption, options.initialName, {}});
-    return saveFiles_.isEmpty() ? QString() : saveFiles_.takeFirst();
+    return take(saveFiles_, {QStringLiteral("save"), options.caption, options.initialName, {}}).value_or(QString());
 }
 
 bool ScriptedDialogs::printerSetup(QPrinter&)
 {
-    shown_.append({QStringLiteral("printerSetup"), {}, {}, {}});
-    return !prints_.isEmpty() && prints_.takeFirst();
+    return take(printerSetups_, {QStringLiteral("printerSetup"), {}, {}, {}}).value_or(false);
 }
 
 bool ScriptedDialogs::print(QPrinter&, PrintDialogOptions&)
 {
-    shown_.append({QStringLiteral("print"), {}, {}, {}});
-    return !prints_.isEmpty() && prints_.takeFirst();
+    return take(prints_, {QStringLiteral("print"), {}, {}, {}}).value_or(false);
 }
 
 } // namespace kvilbro::test

@@ -177,8 +177,9 @@ private slots:
         seed(c, "SE", "Sverige", {"1"});
         seed(c, "DK", "Danmark", {"1", "2"}); // rows whose area does not exist (yet)
         Window w(c.path());
-        w.dialogs.answerInput(description, descriptionOk);
-        w.dialogs.answerInput(id, idOk);
+        w.dialogs.answerInput("Opret nyt samleområde", "Indtast beskrivelse", description, descriptionOk);
+        if (descriptionOk && !description.isEmpty())
+            w.dialogs.answerInput("Opret nyt samleområde", "Indtast Nationalitets ID", id, idOk);
 
         QVERIFY(w.run(&CollectionCommands::newArea));
 
@@ -241,7 +242,7 @@ private slots:
         seed(c, "SE", "Sverige", {"1", "500"});
         const QStringList before = storedRows(c.path(), "Danmark");
         Window w(c.path());
-        w.dialogs.answerInput(answer, ok);
+        w.dialogs.answerInput("Hvor mange numre skal tilføjes ?", "", answer, ok);
 
         QVERIFY(w.run(&CollectionCommands::addNumbers));
 
@@ -287,7 +288,7 @@ private slots:
         c.addArea("DK", "Danmark");
         seed(c, "DK", "Danmark", {QString::number(highest)});
         Window w(c.path());
-        w.dialogs.answerInput(answer);
+        w.dialogs.answerInput("Hvor mange numre skal tilføjes ?", "", answer);
 
         QVERIFY(!w.run(&CollectionCommands::addNumbers));
 
@@ -357,7 +358,7 @@ private slots:
         seed(c, "SE", "Sverige", {"8", "50"});
         Window w(c.path());
         w.numbers.last();
-        w.dialogs.answerInput(text, ok);
+        w.dialogs.answerInput("Input Box", "Indtast nummer", text, ok);
 
         QCOMPARE(w.run(&CollectionCommands::searchNumber), stop.isEmpty());
 
@@ -405,8 +406,9 @@ private slots:
         seed(c, "NO", "Norge", {"6", "4"});
         Window w(c.path());
         w.areas.next();
-        w.dialogs.answerConfirm(yes);
-        w.dialogs.answerInput(word, wordOk);
+        w.dialogs.answerConfirm("Slet disse katalognumre ?", yes);
+        if (yes)
+            w.dialogs.answerInput("Bekræft sletning", "Skriv SLET", word, wordOk);
 
         QVERIFY(w.run(&CollectionCommands::deleteArea));
 
@@ -444,8 +446,8 @@ private slots:
         seed(c, "SE", "Sverige", {"9"});
         Window w(c.path());
         w.areas.last();
-        w.dialogs.answerConfirm(true);
-        w.dialogs.answerInput("SLET");
+        w.dialogs.answerConfirm("Slet disse katalognumre ?", true);
+        w.dialogs.answerInput("Bekræft sletning", "Skriv SLET", "SLET");
 
         QVERIFY(w.run(&CollectionCommands::deleteArea));
 
@@ -476,8 +478,8 @@ private slots:
         c.addArea("DK", "Danmark");
         seed(c, "DK", "Danmark", numbers);
         Window w(c.path());
-        w.dialogs.answerConfirm(true);
-        w.dialogs.answerInput("SLET");
+        w.dialogs.answerConfirm("Slet disse katalognumre ?", true);
+        w.dialogs.answerInput("Bekræft sletning", "Skriv SLET", "SLET");
 
         QVERIFY(w.run(&CollectionCommands::deleteArea));
 
@@ -500,8 +502,8 @@ private slots:
         seed(c, "DK", "Danmark", {"1", "2"});
         seed(c, "SE", "Sverige", {"3"});
         Window w(c.path());
-        w.dialogs.answerConfirm(true);
-        w.dialogs.answerInput("SLET");
+        w.dialogs.answerConfirm("Slet disse katalognumre ?", true);
+        w.dialogs.answerInput("Bekræft sletning", "Skriv SLET", "SLET");
 
         QVERIFY(w.run(&CollectionCommands::deleteArea));
 
@@ -517,8 +519,8 @@ private slots:
     {
         Collection c;
         Window w(c.path());
-        w.dialogs.answerConfirm(true);
-        w.dialogs.answerInput("SLET");
+        w.dialogs.answerConfirm("Slet disse katalognumre ?", true);
+        w.dialogs.answerInput("Bekræft sletning", "Skriv SLET", "SLET");
 
         QVERIFY(w.run(&CollectionCommands::deleteArea));
 
@@ -536,8 +538,8 @@ private slots:
         c.exec("CREATE TRIGGER keep3 BEFORE DELETE ON stm2manc WHEN old.Nummer = 3 "
                "BEGIN SELECT RAISE(ABORT, 'row 3 is locked'); END");
         Window w(c.path());
-        w.dialogs.answerConfirm(true);
-        w.dialogs.answerInput("SLET");
+        w.dialogs.answerConfirm("Slet disse katalognumre ?", true);
+        w.dialogs.answerInput("Bekræft sletning", "Skriv SLET", "SLET");
 
         QVERIFY(!w.run(&CollectionCommands::deleteArea));
 
@@ -581,8 +583,11 @@ private slots:
         const QStringList before = storedRows(c.path(), "Danmark");
         const QStringList otherArea = storedRows(c.path(), "Sverige");
         Window w(c.path());
-        w.dialogs.answerConfirm(yes);
-        w.dialogs.answerInput(word);
+        w.dialogs.answerConfirm(pictures ? "Slet billedhenvisning på disse katalognumre ?"
+                                         : "Slet afkrydsning på disse katalognumre ?",
+                                yes);
+        if (yes)
+            w.dialogs.answerInput("Bekræft sletning", "Skriv SLET", word);
 
         QVERIFY(w.run(pictures ? &CollectionCommands::clearPictureReferences : &CollectionCommands::clearMarks));
 

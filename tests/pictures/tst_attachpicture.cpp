@@ -50,7 +50,7 @@ private slots:
         const QString chosen = c->path() + "/billeder/stamp.jpg";
         QDir(c->path()).mkdir("billeder");
         ScriptedDialogs dialogs;
-        dialogs.answerOpenFile(chosen);
+        dialogs.answerOpenFile(QString(), chosen);
         PictureOpenDialog openDialog;
         views->numbers.next(); // number 2
         attachPicture(views->numbers, dialogs, openDialog);
@@ -67,7 +67,7 @@ private slots:
     void emptyAreaGetsANewRowWithLinkAndPath()
     {
         ScriptedDialogs dialogs;
-        dialogs.answerOpenFile(c->path() + "/is.bmp");
+        dialogs.answerOpenFile(QString(), c->path() + "/is.bmp");
         PictureOpenDialog openDialog;
         CurrentDirGuard cwd;
         views->areas.next();
@@ -99,7 +99,7 @@ private slots:
         QDir::setCurrent(c->path());
         ScriptedDialogs dialogs;
         const bool relative = chosen.startsWith("rel:");
-        dialogs.answerOpenFile(relative ? chosen.mid(4) : c->path() + "/" + chosen);
+        dialogs.answerOpenFile(QString(), relative ? chosen.mid(4) : c->path() + "/" + chosen);
         const QString full = c->path() + "/" + (stored == "cut" ? chosen : stored);
         QDir().mkpath(QFileInfo(full).absolutePath());
         PictureOpenDialog openDialog;
@@ -131,8 +131,8 @@ private slots:
         CurrentDirGuard cwd;
         ScriptedDialogs dialogs;
         PictureOpenDialog openDialog;
-        dialogs.answerOpenFile(c->path() + "/first/a.jpg");
-        dialogs.answerOpenFile(QString());
+        dialogs.answerOpenFile(QString(), c->path() + "/first/a.jpg");
+        dialogs.answerOpenFile(QString(), QString());
         attachPicture(views->numbers, dialogs, openDialog);
         FileDialogOptions first = dialogs.lastFileOptions;
         QCOMPARE(first.filters, QStringList{"Billedfiler (*.jpg *.bmp)"});

@@ -95,11 +95,11 @@ private slots:
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(dir.filePath("printed.pdf"));
         f.dialogs.answerPrint(true);
-        f.dialogs.answerSaveFile(dir.filePath("liste.kvr"));
-        f.dialogs.answerSaveFile(dir.filePath("liste.pdf"));
-        f.dialogs.answerSaveFile(dir.filePath("liste.txt"));
-        f.dialogs.answerOpenFile(dir.filePath("liste.kvr"));
-        f.dialogs.answerOpenFile(dir.filePath("liste.txt")); // not a report file
+        f.dialogs.answerSaveFile("Gem rapport", dir.filePath("liste.kvr"));
+        f.dialogs.answerSaveFile("Gem rapport", dir.filePath("liste.pdf"));
+        f.dialogs.answerSaveFile("Gem rapport", dir.filePath("liste.txt"));
+        f.dialogs.answerOpenFile("Hent rapport", dir.filePath("liste.kvr"));
+        f.dialogs.answerOpenFile("Hent rapport", dir.filePath("liste.txt")); // not a report file
 
         QString caption;
         bool maximized = false;
