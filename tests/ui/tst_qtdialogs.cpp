@@ -1,0 +1,246 @@
+// The real dialogs, shown offscreen and answered by their own buttons: their
+// captions, icons and button texts, and what they give back.
+#include "QtDialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPrinter>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+using namespace kvilbro;
+
+namespace {
+
+// Runs `answer` on the modal dialog once it shows.
+void whenShown(std::function<void(QWidget&)> answer)
+{
+    auto* poll = new QTimer;
+    poll->setInterval(5);
+    QObject::connect(poll, &QTimer::timeout, [poll, answer] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        answer(*modal);
+    });
+    poll->start();
+}
+
+QAbstractButton* buttonCalled(QWidget& dialog, const QString& text)
+{
+    for (QAbstractButton* b : dialog.findChildren<QAbstractButton*>()) {
+        if (b->text() == text && b->isVisible())
+            return b;
+    }
+    return nullptr;
+}
+
+struct BoxSeen {
+    QString caption;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QStringList buttons;
+};
+
+// Notes what the box shows, then clicks the button with `click` on it.
+void answerBox(BoxSeen& seen, const QString& click)
+{
+    whenShown([&seen, click](QWidget& w) {
+        auto* box = qobject_cast<QMessageBox*>(&w);
+        QVERIFY(box);
+        seen.caption = box->windowTitle();
+        seen.icon = box->icon();
+        for (QAbstractButton* b : box->buttons())
+            seen.buttons << b->text();
+        QAbstractButton* button = buttonCalled(w, click);
+        QVERIFY(button);
+        button->click();
+    });
+}
+
+} // namespace
+
+class QtDialogsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void boxes_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("click");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<int>("icon");
+        QTest::addColumn<QStringList>("buttons");
+        QTest::addColumn<bool>("result");
+        const QString title = applicationTitle();
+        QTest::newRow("confirm, yes") << "confirm"
+                                      << "&Yes"
+                                      << "Information" << int(QMessageBox::Information) << QStringList{"&Yes", "&No"}
+                                      << true;
+        QTest::newRow("confirm, no") << "confirm"
+                                     << "&No"
+                                     << "Information" << int(QMessageBox::Information) << QStringList{"&Yes", "&No"}
+                                     << false;
+        QTest::newRow("ok or cancel, ok")
+            << "okCancel"
+            << "OK"
+            << "Confirm" << int(QMessageBox::Question) << QStringList{"OK", "Cancel"} << true;
+        QTest::newRow("ok or cancel, cancel")
+            << "okCancel"
+            << "Cancel"
+            << "Confirm" << int(QMessageBox::Question) << QStringList{"OK", "Cancel"} << false;
+        QTest::newRow("message") << "message"
+                                 << "OK" << title << int(QMessageBox::NoIcon) << QStringList{"OK"} << false;
+        QTest::newRow("error") << "error"
+                               << "OK"
+                               << "Error" << int(QMessageBox::Critical) << QStringList{"OK"} << false;
+        QTest::newRow("stop") << "stop"
+                              << "OK" << title << int(QMessageBox::Critical) << QStringList{"OK"} << false;
+        QTest::newRow("fatal") << "fatal"
+                               << "OK"
+                               << "Application Error" << int(QMessageBox::Critical) << QStringList{"OK"} << false;
+    }
+    void boxes()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, click);
+        QtDialogs dialogs;
+        BoxSeen seen;
+        answerBox(seen, click);
+        const QString text = "Slet disse katalognumre ?";
+        bool result = false;
+        if (kind == "confirm")
+            result = dialogs.confirm(text);
+        else if (kind == "okCancel")
+            result = dialogs.okCancel(text);
+        else if (kind == "message")
+            dialogs.message(text);
+        else if (kind == "error")
+            dialogs.error(text);
+        else if (kind == "stop")
+            dialogs.stop(text);
+        else
+            dialogs.fatal(text);
+        QTEST(seen.caption, "caption");
+        QTEST(int(seen.icon), "icon");
+        QTEST(seen.buttons, "buttons");
+        QTEST(result, "result");
+    }
+
+    void input_data()
+    {
+        QTest::addColumn<QString>("click");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("OK") << "OK"
+                            << "25" << true;
+        QTest::newRow("Cancel gives the default back") << "Cancel"
+                                                       << "0" << false;
+    }
+    void input()
+    {
+        QFETCH(QString, click);
+        QtDialogs dialogs;
+        QString caption, prompt, shownDefault;
+        whenShown([&](QWidget& w) {
+            auto* dialog = qobject_cast<QInputDialog*>(&w);
+            QVERIFY(dialog);
+            caption = dialog->windowTitle();
+            prompt = dialog->labelText();
+            shownDefault = dialog->textValue();
+            dialog->findChild<QLineEdit*>()->setText("25");
+            QAbstractButton* button = buttonCalled(w, click);
+            QVERIFY(button);
+            button->click();
+        });
+        const InputAnswer answer = dialogs.input("Hvor mange numre skal tilføjes ?", "Antal", "0");
+        QCOMPARE(caption, QString("Hvor mange numre skal tilføjes ?"));
+        QCOMPARE(prompt, QString("Antal"));
+        QCOMPARE(shownDefault, QString("0"));
+        QTEST(answer.text, "text");
+        QTEST(answer.ok, "ok");
+    }
+
+    // A name typed without an extension gets the default one; the dialog starts
+    // in the folder and with the name it was given.
+    void saveAddsTheDefaultSuffix()
+    {
+        QTemporaryDir dir;
+        QtDialogs dialogs;
+        FileDialogOptions options;
+        options.caption = "Save file as";
+        options.directory = dir.path();
+        options.initialName = "*.csv";
+        options.defaultSuffix = "csv";
+        QString caption;
+        whenShown([&](QWidget& w) {
+            auto* dialog = qobject_cast<QFileDialog*>(&w);
+            QVERIFY(dialog);
+            caption = dialog->windowTitle();
+            QCOMPARE(QDir(dialog->directory()).canonicalPath(), QDir(dir.path()).canonicalPath());
+            dialog->selectFile("mancoliste");
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        const QString chosen = dialogs.saveFile(options);
+        QCOMPARE(caption, QString("Save file as"));
+        QCOMPARE(QFileInfo(chosen).fileName(), QString("mancoliste.csv"));
+    }
+
+    void openCancelledGivesNothing()
+    {
+        QtDialogs dialogs;
+        whenShown([](QWidget& w) { qobject_cast<QDialog*>(&w)->reject(); });
+        QVERIFY(dialogs.openFile({}).isEmpty());
+    }
+
+    void printRange_data()
+    {
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("last");
+        QTest::addColumn<int>("narrowTo");
+        QTest::addColumn<int>("expectedFirst");
+        QTest::addColumn<int>("expectedLast");
+        // From page 1, last page open: it must stay open, or a later, longer
+        // run would print only as many pages as this one had.
+        QTest::newRow("open end stays open") << 1 << 0 << 0 << 1 << 0;
+        QTest::newRow("closed range stays closed") << 1 << 2 << 0 << 1 << 2;
+        QTest::newRow("open at both ends") << 0 << 0 << 0 << 0 << 0;
+        QTest::newRow("narrowed by the collector") << 1 << 0 << 2 << 1 << 2;
+    }
+    void printRange()
+    {
+        QFETCH(int, first);
+        QFETCH(int, last);
+        QFETCH(int, narrowTo);
+        QtDialogs dialogs;
+        QPrinter printer;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        PrintDialogOptions options;
+        options.firstPage = first;
+        options.lastPage = last;
+        options.maxPage = 3;
+        whenShown([narrowTo](QWidget& w) {
+            if (narrowTo > 0) {
+                auto* to = w.findChild<QSpinBox*>(QStringLiteral("to"));
+                QVERIFY(to);
+                to->setValue(narrowTo);
+            }
+            qobject_cast<QDialog*>(&w)->accept();
+        });
+        QVERIFY(dialogs.print(printer, options));
+        QTEST(options.firstPage, "expectedFirst");
+        QTEST(options.lastPage, "expectedLast");
+    }
+};
+
+QTEST_MAIN(QtDialogsTest)
+#include "tst_qtdialogs.moc"
