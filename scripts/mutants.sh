@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=build-mutants
-tests=(tst_tableview tst_tablemodel tst_viewparts tst_collectionviews tst_enginefailures)
+tests=(tst_tableview tst_tableviewfields tst_tablemodel tst_viewparts tst_collectionviews tst_enginefailures)
 
 # file @@ sed expression @@ what the fault is
 mutants=(
