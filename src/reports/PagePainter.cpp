@@ -2,6 +2,7 @@
 
 #include "Error.h"
 #include "PageList.h"
+#include "ReportMessages.h"
 #include "Sides.h"
 
 #include <QFile>
@@ -124,7 +125,7 @@ void PagePainter::writePdf(const PageList& pages, const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        throw Error(QStringLiteral("Filen %1 kan ikke skrives: %2").arg(path, file.errorString()), Error::Kind::File);
+        throw Error(reportmessages::cannotWrite(path, file.errorString()), Error::Kind::File);
     QPdfWriter writer(&file);
     writer.setResolution(1200);
     writer.setTitle(pages.title());
@@ -134,7 +135,7 @@ void PagePainter::writePdf(const PageList& pages, const QString& path)
     const double pixelsPerMm = writer.resolution() / 25.4;
     QPainter painter;
     if (!painter.begin(&writer))
-        throw Error(QStringLiteral("Filen %1 kan ikke skrives.").arg(path), Error::Kind::File);
+        throw Error(reportmessages::cannotWrite(path), Error::Kind::File);
     const QList<PagePtr> all = pages.pages();
     for (qsizetype i = 0; i < all.size(); ++i) {
         if (i > 0)
@@ -144,7 +145,7 @@ void PagePainter::writePdf(const PageList& pages, const QString& path)
     painter.end();
     file.close();
     if (file.error() != QFileDevice::NoError)
-        throw Error(QStringLiteral("Filen %1 kan ikke skrives: %2").arg(path, file.errorString()), Error::Kind::File);
+        throw Error(reportmessages::cannotWrite(path, file.errorString()), Error::Kind::File);
 }
 
 } // namespace kvilbro

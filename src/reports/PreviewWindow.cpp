@@ -7,6 +7,7 @@
 #include "PageText.h"
 #include "PreviewWidget.h"
 #include "ReportFile.h"
+#include "ReportMessages.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -241,8 +242,7 @@ void PreviewWindow::save()
     } else if (suffix == QLatin1String("txt")) {
         QSaveFile file(path);
         if (!file.open(QIODevice::WriteOnly) || file.write(PageText::plainFile(*pages_)) < 0 || !file.commit())
-            throw Error(QStringLiteral("Filen %1 kan ikke skrives: %2").arg(path, file.errorString()),
-                        Error::Kind::File);
+            throw Error(reportmessages::cannotWrite(path, file.errorString()), Error::Kind::File);
     } else {
         ReportFile::save(*pages_, path);
     }

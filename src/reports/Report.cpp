@@ -10,6 +10,7 @@
 #include "PreviewWindow.h"
 #include "PrintProgress.h"
 #include "Progress.h"
+#include "ReportMessages.h"
 #include "TableView.h"
 
 #include <QEventLoop>
@@ -51,7 +52,7 @@ ReportElement& Report::element(QStringView name)
 {
     ReportElement* e = definition_.element(name);
     if (!e)
-        throw Error(QStringLiteral("Rapporten har intet element ved navn %1.").arg(name.toString()));
+        throw Error(reportmessages::noSuchElement(name.toString()));
     return *e;
 }
 
@@ -331,10 +332,9 @@ void Report::printTo(QPrinter& target, Progress& progress, PageList* produced)
             return; // produced for the page numbers, not printed
         if (sent == 0) {
             if (!painter.begin(&target))
-                throw Error(QStringLiteral("Udskriften kan ikke startes på printeren %1.").arg(target.printerName()),
-                            Error::Kind::File);
+                throw Error(reportmessages::printerWillNotStart(target.printerName()), Error::Kind::File);
         } else if (!target.newPage()) {
-            throw Error(QStringLiteral("Udskriften blev afbrudt af printeren."), Error::Kind::File);
+            throw Error(reportmessages::printerStopped(), Error::Kind::File);
         }
         progress.show(QStringLiteral("Udskriver side %1").arg(page->number));
         PagePainter::paint(painter, *page, target.resolution() / 25.4);

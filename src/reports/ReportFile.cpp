@@ -2,6 +2,7 @@
 
 #include "Error.h"
 #include "PageList.h"
+#include "ReportMessages.h"
 
 #include <QBuffer>
 #include <QCryptographicHash>
@@ -163,9 +164,7 @@ PageList ReportFile::decode(const QByteArray& bytes, const QString& fileName)
         in >> signature >> version;
         require(in.status() == QDataStream::Ok && signature == Signature);
         if (version != Version) {
-            throw Error(QStringLiteral("Rapportfilen %1 er gemt af en anden version af programmet og kan ikke vises.")
-                            .arg(fileName),
-                        Error::Kind::File);
+            throw Error(reportmessages::reportFileOfAnotherVersion(fileName), Error::Kind::File);
         }
         QByteArray hash;
         QByteArray payload;
@@ -174,8 +173,7 @@ PageList ReportFile::decode(const QByteArray& bytes, const QString& fileName)
         require(hash == QCryptographicHash::hash(payload, QCryptographicHash::Sha256));
         return decodePayload(payload);
     } catch (const Damaged&) {
-        throw Error(QStringLiteral("Filen %1 er ikke en rapportfil, eller den er beskadiget.").arg(fileName),
-                    Error::Kind::File);
+        throw Error(reportmessages::notAReportFile(fileName), Error::Kind::File);
     }
 }
 
@@ -183,14 +181,14 @@ void ReportFile::save(const PageList& pages, const QString& path)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(encode(pages)) < 0 || !file.commit())
-        throw Error(QStringLiteral("Filen %1 kan ikke skrives: %2").arg(path, file.errorString()), Error::Kind::File);
+        throw Error(reportmessages::cannotWrite(path, file.errorString()), Error::Kind::File);
 }
 
 PageList ReportFile::load(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw Error(QStringLiteral("Filen %1 kan ikke åbnes: %2").arg(path, file.errorString()), Error::Kind::File);
+        throw Error(reportmessages::cannotOpen(path, file.errorString()), Error::Kind::File);
     return decode(file.readAll(), QFileInfo(path).fileName());
 }
 
