@@ -7,8 +7,10 @@
 #include "TAboutBox.h"
 #include "TForm2.h"
 #include "TForm6.h"
+#include "TQuickReport5.h"
 
 #include <QApplication>
+#include <QCheckBox>
 
 #include <cstdio>
 
@@ -18,10 +20,19 @@ Program::Program(Dialogs& dialogs) : dialogs_(dialogs) {}
 
 Program::~Program()
 {
+    markTypeList_.reset();
     about_.reset();
     viewer_.reset();
     form2_.reset();
     db_.reset();
+}
+
+bool Program::fail(const Error& e)
+{
+    const QString text = e.kindName() + QStringLiteral(": ") + e.message();
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    dialogs_.fatal(text);
+    return false;
 }
 
 bool Program::start()
@@ -31,10 +42,7 @@ bool Program::start()
         db_ = std::make_unique<Database>();
         form2_ = std::make_unique<TForm2>(*db_, dialogs_);
     } catch (const Error& e) {
-        const QString text = e.kindName() + QStringLiteral(": ") + e.message();
-        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
-        dialogs_.fatal(text);
-        return false;
+        return fail(e);
     }
     form2_->FormCreate();
     // 2. The picture viewer.
@@ -43,6 +51,14 @@ bool Program::start()
     // 3. The about box.
     about_ = std::make_unique<TAboutBox>(form2_.get());
     form2_->setAboutBox(about_.get());
+    // 7. The mark-type want list, with its own views.
+    try {
+        markTypeList_ =
+            std::make_unique<TQuickReport5>(*db_, dialogs_, [this] { return form2_->CheckBox1->isChecked(); });
+    } catch (const Error& e) {
+        return fail(e);
+    }
+    form2_->setMarkTypeList(markTypeList_.get());
     return true;
 }
 

@@ -9,6 +9,8 @@ class Dialogs;
 class TAboutBox;
 class TForm2;
 class TForm6;
+class TQuickReport5;
+class Error;
 
 // Everything start-up builds, in the order it builds it; all of it lives until
 // the program ends.
@@ -28,13 +30,18 @@ public:
     TForm2* mainWindow() const { return form2_.get(); }
     TAboutBox* aboutBox() const { return about_.get(); }
     TForm6* viewer() const { return viewer_.get(); }
+    TQuickReport5* markTypeList() const { return markTypeList_.get(); }
 
 private:
+    // The fatal start-up box (and the same text on standard error); false.
+    bool fail(const Error& e);
+
     Dialogs& dialogs_;
     std::unique_ptr<Database> db_;
     std::unique_ptr<TForm2> form2_;
     std::unique_ptr<TForm6> viewer_;
     std::unique_ptr<TAboutBox> about_;
+    std::unique_ptr<TQuickReport5> markTypeList_;
 };
 
 } // namespace kvilbro

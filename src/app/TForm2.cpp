@@ -17,6 +17,7 @@
 #include "Settings.h"
 #include "TAboutBox.h"
 #include "TForm6.h"
+#include "TQuickReport5.h"
 #include "TableView.h"
 
 #include <QAction>
@@ -293,9 +294,12 @@ void TForm2::buildMenus()
     addItem(add, QStringLiteral("&Tilføj mange billeder"), QStringLiteral("yClick"), {});
 
     QMenu* print = bar->addMenu(QStringLiteral("&Udskriv"));
-    addItem(print, QStringLiteral("&1 Stemplede mærker"), QStringLiteral("Stempledemrker1Click"), {});
-    addItem(print, QStringLiteral("&2 Postfriske mærker"), QStringLiteral("Postfriskemrker1Click"), {});
-    addItem(print, QStringLiteral("&3 Ubrugte mærker"), QStringLiteral("Ubrugtemrker1Click"), {});
+    addItem(print, QStringLiteral("&1 Stemplede mærker"), QStringLiteral("Stempledemrker1Click"),
+            [this] { Stempledemrker1Click(); });
+    addItem(print, QStringLiteral("&2 Postfriske mærker"), QStringLiteral("Postfriskemrker1Click"),
+            [this] { Postfriskemrker1Click(); });
+    addItem(print, QStringLiteral("&3 Ubrugte mærker"), QStringLiteral("Ubrugtemrker1Click"),
+            [this] { Ubrugtemrker1Click(); });
     divider(print);
     addItem(print, QStringLiteral("&4 Stemplet/ubrugt/postfrisk"), QStringLiteral("Alleoplysninger1Click"), {});
     addItem(print, QStringLiteral("&5 Alle oplysninger"), QStringLiteral("Alleoplysninger2Click"), {});
@@ -420,6 +424,30 @@ QString TForm2::homePage()
 void TForm2::Kvilbrohjemmeside1Click()
 {
     QDesktopServices::openUrl(QUrl(homePage()));
+}
+
+void TForm2::Stempledemrker1Click()
+{
+    previewMarkTypeList(Condition::Used);
+}
+
+void TForm2::Postfriskemrker1Click()
+{
+    previewMarkTypeList(Condition::Mint);
+}
+
+void TForm2::Ubrugtemrker1Click()
+{
+    previewMarkTypeList(Condition::Unused);
+}
+
+void TForm2::previewMarkTypeList(Condition condition)
+{
+    if (!markTypeList_)
+        return;
+    // The list is of the area current here, found by both of its link fields.
+    const AreaKey area{Table1->asText(u"National ID"), Table1->asText(u"Beskrivelse")};
+    markTypeList_->run(condition, area);
 }
 
 void TForm2::Omprogrammet1Click()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DBNavigator.h"
+#include "Marks.h"
 
 #include <QMainWindow>
 #include <QPrinter>
@@ -22,6 +23,7 @@ class PictureOpenDialog;
 class PicturePanel;
 class PicturePopupMenu;
 class TForm6;
+class TQuickReport5;
 class Database;
 class DBEdit;
 class DBGrid;
@@ -52,6 +54,7 @@ public:
     QPrinter& printer() { return printer_; }
     void setAboutBox(QWidget* about) { aboutBox_ = about; }
     void setViewer(TForm6* viewer);
+    void setMarkTypeList(TQuickReport5* list) { markTypeList_ = list; }
     PicturePanel& picturePanel() const { return *pictures_; }
     // The picture refresh that the numbers grid's keys and clicks and the number
     // navigator trigger. Tests may put their own in its place.
@@ -104,6 +107,9 @@ public:
     void Button5Click();
     void HentbilledeClick();
     void Tilfjetbillede1Click();
+    void Stempledemrker1Click();
+    void Postfriskemrker1Click();
+    void Ubrugtemrker1Click();
 
     static QString homePage();
 
@@ -117,6 +123,7 @@ private:
     void placeStretchingControls();
     QAction* addItem(QMenu* menu, const QString& caption, const QString& handler, std::function<void()> action);
     void keepOuterSize();
+    void previewMarkTypeList(Condition condition);
 
     Database& db_;
     Dialogs& dialogs_;
@@ -127,6 +134,7 @@ private:
     std::unique_ptr<PictureOpenDialog> OpenDialog1;
     TForm6* viewer_ = nullptr;
     QWidget* aboutBox_ = nullptr;
+    TQuickReport5* markTypeList_ = nullptr;
     std::function<void()> pictureRefresh_;
     bool keyPreview_ = false;
 };
