@@ -325,7 +325,9 @@ void Report::printTo(QPrinter& target, Progress& progress, PageList* produced)
     ProgressScope scope(progress, QStringLiteral("Udskriver"));
     QPainter painter;
     int sent = 0;
+    int pages = 0;
     PageBuilder builder(source(), [&](PagePtr page) {
+        ++pages;
         if (produced)
             produced->append(page);
         if (!definition_.page.inPrintRange(page->number))
@@ -341,9 +343,9 @@ void Report::printTo(QPrinter& target, Progress& progress, PageList* produced)
         ++sent;
     });
     try {
-        if (builder.begin()) {
-            while (!builder.step(rowsPerStep())) {
-            }
+        if (!builder.begin())
+            return; // the report's hook cancelled the run
+        while (!builder.step(rowsPerStep())) {
         }
     } catch (...) {
         if (painter.isActive()) {
@@ -354,6 +356,9 @@ void Report::printTo(QPrinter& target, Progress& progress, PageList* produced)
     }
     if (painter.isActive())
         painter.end();
+    // A range past the last page sends nothing; that is no successful print.
+    if (sent == 0)
+        throw Error(reportmessages::nothingToPrint(definition_.page.firstPage, pages), Error::Kind::File);
 }
 
 } // namespace kvilbro

@@ -39,4 +39,13 @@ QString printerStopped()
     return QStringLiteral("Udskriften blev afbrudt af printeren.");
 }
 
+QString nothingToPrint(int firstPage, int pageCount)
+{
+    if (pageCount == 0)
+        return QStringLiteral("Der er intet at udskrive: listen har ingen sider.");
+    return QStringLiteral("Der er intet at udskrive: udskriften skal begynde på side %1, men listen har kun %2 sider.")
+        .arg(firstPage)
+        .arg(pageCount);
+}
+
 } // namespace kvilbro::reportmessages

@@ -12,5 +12,6 @@ QString reportFileOfAnotherVersion(const QString& path);
 QString noSuchElement(const QString& name);
 QString printerWillNotStart(const QString& printer);
 QString printerStopped();
+QString nothingToPrint(int firstPage, int pageCount);
 
 } // namespace kvilbro::reportmessages

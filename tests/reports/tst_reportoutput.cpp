@@ -2,6 +2,7 @@
 // probed in renderings at two resolutions, printing a range, the report file
 // and the plain text rendering.
 #include "Error.h"
+#include "ErrorGuard.h"
 #include "PagePainter.h"
 #include "PageText.h"
 #include "Progress.h"
@@ -221,6 +222,29 @@ private slots:
         QVERIFY(firstNumber != words.end());
         QCOMPARE(firstNumber->text, firstRow);
         QVERIFY(run("pdfinfo", {pdf}).contains(QRegularExpression("Title:\\s+Mancoliste")));
+    }
+
+    // A range that starts past the last page prints nothing, and says so
+    // instead of reporting a print that did not happen.
+    void rangePastTheLastPageSaysSo()
+    {
+        ReportFixture f(260); // three pages
+        ScriptedDialogs& dialogs = f.dialogs;
+        ErrorGuard::setDialogs(&dialogs);
+        f.report->pageSetup().firstPage = 5;
+        QTemporaryDir dir;
+        QPrinter& printer = f.report->printer();
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(dir.filePath("print.pdf"));
+        RecordingProgress progress;
+        f.report->setPrintProgress(&progress);
+        const bool printed = f.report->print();
+        ErrorGuard::setDialogs(nullptr);
+        QVERIFY(!printed);
+        QCOMPARE(
+            dialogs.messages(),
+            QStringList{"Der er intet at udskrive: udskriften skal begynde på side 5, men listen har kun 3 sider."});
+        QVERIFY(!QFileInfo(dir.filePath("print.pdf")).exists() || QFileInfo(dir.filePath("print.pdf")).size() == 0);
     }
 
     // Printing runs the report again; with nothing changed its pages are the preview's.
