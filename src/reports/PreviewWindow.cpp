@@ -222,7 +222,12 @@ void PreviewWindow::printerSetup()
 
 void PreviewWindow::print()
 {
-    runs_.print();
+    // Loaded pages are a finished list: running the report again would print
+    // today's tables under the loaded screen.
+    if (loaded_)
+        runs_.printPages(*pages_);
+    else
+        runs_.print();
 }
 
 void PreviewWindow::save()
@@ -259,6 +264,7 @@ void PreviewWindow::load()
     // Read it whole first: a refused file leaves the pages shown as they were.
     auto loaded = std::make_shared<PageList>(ReportFile::load(path));
     pages_ = std::move(loaded);
+    loaded_ = true;
     current_ = -1;
     showPage(0);
 }

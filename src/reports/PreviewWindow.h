@@ -69,6 +69,7 @@ private:
     PrintRuns& runs_;
     Dialogs& dialogs_;
     std::shared_ptr<PageList> pages_;
+    bool loaded_ = false; // the pages came from a report file
     QScrollArea* scroll_ = nullptr;
     PreviewWidget* view_ = nullptr;
     QLabel* status_ = nullptr;

@@ -2,6 +2,8 @@
 
 namespace kvilbro {
 
+class PageList;
+
 // What a preview asks of whatever produced its pages: the printer setup and
 // print runs, which run the report again.
 class PrintRuns {
@@ -11,6 +13,9 @@ public:
     virtual bool printerSetup(int pageCount) = 0;
     // False when nothing was printed.
     virtual bool print() = 0;
+    // Prints pages as they are, without running anything again (pages loaded
+    // from a file). False when nothing was printed.
+    virtual bool printPages(const PageList& pages) = 0;
 };
 
 } // namespace kvilbro

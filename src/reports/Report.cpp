@@ -38,6 +38,40 @@ private:
     bool& flag_;
 };
 
+// Sends pages to a printer one by one: starts the job at the first page,
+// a new sheet for each further one, and counts what went out.
+class PageSender {
+public:
+    PageSender(QPrinter& target, Progress& progress) : target_(target), progress_(progress) {}
+    ~PageSender()
+    {
+        if (painter_.isActive()) {
+            if (std::uncaught_exceptions() > 0)
+                target_.abort();
+            painter_.end();
+        }
+    }
+    void send(const Page& page)
+    {
+        if (sent_ == 0) {
+            if (!painter_.begin(&target_))
+                throw Error(reportmessages::printerWillNotStart(target_.printerName()), Error::Kind::File);
+        } else if (!target_.newPage()) {
+            throw Error(reportmessages::printerStopped(), Error::Kind::File);
+        }
+        progress_.show(QStringLiteral("Udskriver side %1").arg(page.number));
+        PagePainter::paint(painter_, page, target_.resolution() / 25.4);
+        ++sent_;
+    }
+    int sent() const { return sent_; }
+
+private:
+    QPrinter& target_;
+    Progress& progress_;
+    QPainter painter_;
+    int sent_ = 0;
+};
+
 } // namespace
 
 Report::Report(Database& db, CollectionWindow window, Dialogs& dialogs, QObject* parent)
@@ -298,17 +332,41 @@ void Report::applyPrinterToSetup()
                                                                       : PageSetup::PaperSource::FirstTray;
 }
 
+Progress& Report::printProgress(std::unique_ptr<PrintProgress>& own)
+{
+    if (printProgress_)
+        return *printProgress_;
+    own = std::make_unique<PrintProgress>(window_ ? static_cast<QWidget*>(window_) : dialogs_.parentWidget());
+    return *own;
+}
+
 bool Report::print()
 {
     if (running_)
         return false;
     std::unique_ptr<PrintProgress> own;
-    Progress* progress = printProgress_;
-    if (!progress) {
-        own = std::make_unique<PrintProgress>(window_ ? static_cast<QWidget*>(window_) : dialogs_.parentWidget());
-        progress = own.get();
-    }
-    return ErrorGuard::guarded([&] { printTo(printer(), *progress); });
+    Progress& progress = printProgress(own);
+    return ErrorGuard::guarded([&] { printTo(printer(), progress); });
+}
+
+bool Report::printPages(const PageList& pages)
+{
+    std::unique_ptr<PrintProgress> own;
+    Progress& progress = printProgress(own);
+    return ErrorGuard::guarded([&] {
+        QPrinter& target = printer();
+        target.setDocName(pages.title());
+        target.setFullPage(true);
+        ProgressScope scope(progress, QStringLiteral("Udskriver"));
+        PageSender sender(target, progress);
+        for (const PagePtr& page : pages.pages()) {
+            if (definition_.page.inPrintRange(page->number))
+                sender.send(*page);
+        }
+        if (sender.sent() == 0)
+            throw Error(reportmessages::nothingToPrint(definition_.page.firstPage, int(pages.count())),
+                        Error::Kind::File);
+    });
 }
 
 void Report::printTo(QPrinter& target, Progress& progress, PageList* produced)
@@ -323,41 +381,21 @@ void Report::printTo(QPrinter& target, Progress& progress, PageList* produced)
         produced->setTitle(definition_.page.title);
     }
     ProgressScope scope(progress, QStringLiteral("Udskriver"));
-    QPainter painter;
-    int sent = 0;
+    PageSender sender(target, progress);
     int pages = 0;
     PageBuilder builder(source(), [&](PagePtr page) {
         ++pages;
         if (produced)
             produced->append(page);
-        if (!definition_.page.inPrintRange(page->number))
-            return; // produced for the page numbers, not printed
-        if (sent == 0) {
-            if (!painter.begin(&target))
-                throw Error(reportmessages::printerWillNotStart(target.printerName()), Error::Kind::File);
-        } else if (!target.newPage()) {
-            throw Error(reportmessages::printerStopped(), Error::Kind::File);
-        }
-        progress.show(QStringLiteral("Udskriver side %1").arg(page->number));
-        PagePainter::paint(painter, *page, target.resolution() / 25.4);
-        ++sent;
+        if (definition_.page.inPrintRange(page->number))
+            sender.send(*page); // the others are produced for the page numbers only
     });
-    try {
-        if (!builder.begin())
-            return; // the report's hook cancelled the run
-        while (!builder.step(rowsPerStep())) {
-        }
-    } catch (...) {
-        if (painter.isActive()) {
-            target.abort();
-            painter.end();
-        }
-        throw;
+    if (!builder.begin())
+        return; // the report's hook cancelled the run
+    while (!builder.step(rowsPerStep())) {
     }
-    if (painter.isActive())
-        painter.end();
     // A range past the last page sends nothing; that is no successful print.
-    if (sent == 0)
+    if (sender.sent() == 0)
         throw Error(reportmessages::nothingToPrint(definition_.page.firstPage, pages), Error::Kind::File);
 }
 

@@ -21,6 +21,7 @@ namespace kvilbro {
 class Database;
 class Dialogs;
 class PreviewWindow;
+class PrintProgress;
 class Progress;
 class TableView;
 
@@ -85,6 +86,7 @@ public:
     // Runs the report again and sends the pages inside the print range to the
     // printer. Errors go to the general error handler; false when nothing was printed.
     bool print() override;
+    bool printPages(const PageList& pages) override;
     // The same, to any printer, throwing errors. `produced` receives every page of the run.
     void printTo(QPrinter& printer, Progress& progress, PageList* produced = nullptr);
     // Where printing reports its pages; a small window of its own unless set.
@@ -94,6 +96,8 @@ public:
 
 private:
     PageBuilder::Source source();
+    // The window printing reports to: the one set, else a small one of its own kept in `own`.
+    Progress& printProgress(std::unique_ptr<PrintProgress>& own);
     PageList emptyPages() const;
     void applyPrinterToSetup();
     int rowsPerStep() const;

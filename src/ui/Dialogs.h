@@ -15,10 +15,11 @@ struct InputAnswer {
 
 struct FileDialogOptions {
     QString caption;
-    QStringList filters;   // "Billedfiler (*.jpg *.bmp)"
-    QString initialName;   // file name shown at the start
-    QString directory;     // folder shown at the start
-    QString defaultSuffix; // added to a name typed without one
+    QStringList filters;          // "Billedfiler (*.jpg *.bmp)"
+    QString initialName;          // file name shown at the start
+    QString directory;            // folder shown at the start
+    QString defaultSuffix;        // added to a name typed without one; a chosen filter's own wins
+    bool confirmOverwrite = true; // save: ask before an existing file is replaced
 };
 
 struct PrintDialogOptions {

@@ -9,6 +9,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QRegularExpression>
 
 namespace kvilbro {
 
@@ -41,6 +42,14 @@ QFileDialog* makeFileDialog(QWidget* parent, const FileDialogOptions& options)
         dialog->selectFile(options.initialName);
     if (!options.defaultSuffix.isEmpty())
         dialog->setDefaultSuffix(options.defaultSuffix);
+    // A name typed without an extension takes the chosen filter's, so the
+    // file is of the type the collector picked.
+    QObject::connect(dialog, &QFileDialog::filterSelected, dialog, [dialog](const QString& filter) {
+        static const QRegularExpression firstPattern(QStringLiteral("\\*\\.([A-Za-z0-9]+)"));
+        const QRegularExpressionMatch m = firstPattern.match(filter);
+        if (m.hasMatch())
+            dialog->setDefaultSuffix(m.captured(1));
+    });
     dialog->setSizeGripEnabled(true);
     return dialog;
 }
@@ -112,7 +121,7 @@ QString QtDialogs::saveFile(const FileDialogOptions& options)
 {
     QFileDialog* dialog = makeFileDialog(parentWidget(), options);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
-    dialog->setOption(QFileDialog::DontConfirmOverwrite);
+    dialog->setOption(QFileDialog::DontConfirmOverwrite, !options.confirmOverwrite);
     QString chosen;
     if (dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty())
         chosen = dialog->selectedFiles().first();

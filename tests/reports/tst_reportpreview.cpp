@@ -77,6 +77,24 @@ public:
     QList<PrintDialogOptions> offered;
 };
 
+// Records what a preview asks of its report.
+class RecordingRuns : public PrintRuns {
+public:
+    bool printerSetup(int) override { return true; }
+    bool print() override
+    {
+        ++reruns;
+        return true;
+    }
+    bool printPages(const PageList& pages) override
+    {
+        printed << PageText::dump(pages);
+        return true;
+    }
+    int reruns = 0;
+    QStringList printed;
+};
+
 } // namespace
 
 class ReportPreviewTest : public QObject {
@@ -374,6 +392,27 @@ private slots:
         const PageList pages = report.produce();
         QCOMPARE(pages.paperSize(), QSizeF(297, 210));
         QVERIFY(std::abs(frames(*pages.page(0))[1].width() - (297.0 - 20) / 5) < 1e-4);
+    }
+
+    // Pages loaded from a report file are printed as they are: running the
+    // report again would print today's tables under the loaded screen.
+    void printAfterLoadPrintsTheLoadedPages()
+    {
+        ReportFixture f(130);
+        QTemporaryDir dir;
+        const PageList saved = f.report->produce();
+        ReportFile::save(saved, dir.filePath("gemt.kvr"));
+        ReportFixture other(3);
+        auto live = std::make_shared<PageList>(other.report->produce());
+        RecordingRuns runs;
+        PreviewWindow window(runs, other.dialogs, live);
+        window.print();
+        QCOMPARE(runs.reruns, 1);
+        other.dialogs.answerOpenFile("Hent rapport", dir.filePath("gemt.kvr"));
+        window.load();
+        window.print();
+        QCOMPARE(runs.reruns, 1);
+        QCOMPARE(runs.printed, QStringList{PageText::dump(saved)});
     }
 };
 

@@ -3,6 +3,7 @@
 #include "QtDialogs.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -193,6 +194,42 @@ private slots:
         const QString chosen = dialogs.saveFile(options);
         QCOMPARE(caption, QString("Save file as"));
         QCOMPARE(QFileInfo(chosen).fileName(), QString("mancoliste.csv"));
+    }
+
+    // The chosen filter decides the type of a name typed without an
+    // extension, and only a dialog that asks for it confirms replacing a file.
+    void saveFollowsTheChosenFilter_data()
+    {
+        QTest::addColumn<bool>("confirm");
+        QTest::newRow("asks before replacing") << true;
+        QTest::newRow("replaces without asking") << false;
+    }
+    void saveFollowsTheChosenFilter()
+    {
+        QFETCH(bool, confirm);
+        QTemporaryDir dir;
+        QtDialogs dialogs;
+        FileDialogOptions options;
+        options.caption = "Gem rapport";
+        options.directory = dir.path();
+        options.filters = {"Rapportfil (*.kvr)", "PDF-fil (*.pdf)", "Tekstfil (*.txt)"};
+        options.defaultSuffix = "kvr";
+        options.confirmOverwrite = confirm;
+        bool asks = false;
+        whenShown([&](QWidget& w) {
+            auto* dialog = qobject_cast<QFileDialog*>(&w);
+            QVERIFY(dialog);
+            asks = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+            auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            QVERIFY(types);
+            types->setCurrentIndex(2);
+            emit types->activated(2); // as a click on it does, both
+            emit types->textActivated(types->itemText(2));
+            dialog->selectFile("liste");
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        QCOMPARE(QFileInfo(dialogs.saveFile(options)).fileName(), QString("liste.txt"));
+        QCOMPARE(asks, confirm);
     }
 
     void openCancelledGivesNothing()
