@@ -8,9 +8,11 @@
 #include "Progress.h"
 #include "ReportFile.h"
 #include "ReportFixture.h"
+#include "TQuickReport5.h"
 #include "TableView.h"
 #include "TextMeasurer.h"
 
+#include <QMap>
 #include <QPainter>
 #include <QPrinter>
 #include <QProcess>
@@ -222,6 +224,66 @@ private slots:
         QVERIFY(firstNumber != words.end());
         QCOMPARE(firstNumber->text, firstRow);
         QVERIFY(run("pdfinfo", {pdf}).contains(QRegularExpression("Title:\\s+Mancoliste")));
+    }
+
+    // The mark-type list on paper: page header on both pages, each number in
+    // the box of its column, the mark column's ticks under its caption.
+    void markTypeListOnPaper()
+    {
+        REQUIRE_POPPLER();
+        Collection c;
+        c.setCollector({"Jens Jensen", "Frimærkevej 1", "8000 Aarhus C", "", "", "2026-12-01"});
+        c.addArea("DK", "Danmark");
+        c.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400) "
+               "INSERT INTO stm2manc (Land, Stamoplysning, Nummer, O) "
+               "SELECT 'DK', 'Danmark', i, CASE WHEN i % 2 = 0 THEN 'x' END FROM n");
+        Database db(c.path());
+        ScriptedDialogs dialogs;
+        TQuickReport5 list(db, dialogs, [] { return false; });
+        QVERIFY(list.prepare(Condition::Used, {"DK", "Danmark"}));
+        const PageList pages = list.report().produce();
+        QCOMPARE(pages.count(), 2);
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath("liste.pdf");
+        PagePainter::writePdf(pages, pdf);
+        const QList<Word> words = pdfWords(pdf);
+
+        QList<int> pagesWithLabel;
+        QMap<int, double> numberLeft; // by number, page 1 and 2 alike
+        QMap<int, int> numberPage;
+        int ticks = 0;
+        for (qsizetype i = 0; i + 1 < words.size(); ++i) {
+            if (words[i].text == "Side" && words[i + 1].text == "nr.")
+                pagesWithLabel << words[i].page;
+        }
+        for (const Word& w : words) {
+            bool isNumber = false;
+            const int n = w.text.toInt(&isNumber);
+            if (isNumber && w.yMin > 31 * PtPerMm) { // below the column header
+                numberLeft[n] = w.xMin / PtPerMm;
+                numberPage[n] = w.page;
+            }
+            if (w.text == "x") {
+                // Centred in its column's mark box, 32.9 to 36.9 mm from the column's left.
+                const double inColumn = std::fmod(w.xMin / PtPerMm - 10.0, 38.1);
+                QVERIFY2(inColumn > 32.9 && inColumn < 36.9, qPrintable(QString::number(inColumn)));
+                ++ticks;
+            }
+        }
+        QCOMPARE(pagesWithLabel, (QList<int>{1, 2}));
+        QCOMPARE(numberLeft.size(), 400);
+        QCOMPARE(ticks, 200);
+        // Rows fill a column top to bottom, then the next; each number right-aligned in 0.0-8.8 mm.
+        const int perColumn = int(std::count_if(numberLeft.keyBegin(), numberLeft.keyEnd(),
+                                                [&](int n) { return numberPage[n] == 1 && numberLeft[n] < 48.1; }));
+        QVERIFY(perColumn > 60);
+        for (auto it = numberLeft.constBegin(); it != numberLeft.constEnd(); ++it) {
+            const int index = it.key() - 1 - (numberPage[it.key()] - 1) * 5 * perColumn;
+            const double columnLeft = 10.0 + (index / perColumn) * 38.1;
+            QVERIFY2(it.value() >= columnLeft && it.value() < columnLeft + 8.8,
+                     qPrintable(QString("%1 at %2 mm, column from %3").arg(it.key()).arg(it.value()).arg(columnLeft)));
+        }
+        QCOMPARE(numberPage[400], 2);
     }
 
     // A range that starts past the last page prints nothing, and says so
