@@ -7,7 +7,9 @@
 #include "Database.h"
 #include "Dialogs.h"
 #include "PagePainter.h"
+#include "Progress.h"
 #include "Report.h"
+#include "TQuickReport5.h"
 #include "TableFiles.h"
 #include "TableView.h"
 
@@ -17,6 +19,7 @@
 #include <QElapsedTimer>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPrinter>
 #include <QTemporaryDir>
 
 #include <malloc.h>
@@ -40,6 +43,14 @@ public:
     QString saveFile(const FileDialogOptions&) override { return {}; }
     bool printerSetup(QPrinter&) override { return false; }
     bool print(QPrinter&, PrintDialogOptions&) override { return false; }
+};
+
+class NoProgress : public Progress {
+public:
+    void show(const QString&) override {}
+    void setRange(int, int) override {}
+    void setPosition(int) override {}
+    void hide() override {}
 };
 
 struct Setup {
@@ -228,6 +239,50 @@ void BM_LayoutAndPdfAgainstBarePainter(benchmark::State& state)
         state.SkipWithError("laying out and rendering took more than twice the bare painter loop");
 }
 BENCHMARK(BM_LayoutAndPdfAgainstBarePainter)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The mark-type want list itself (used marks, 10 000 numbers): from the start
+// of the run to the complete page list rendered to a PDF printer, against the
+// same-run floor. The list must stay within 1.5 times the floor.
+void BM_MarkTypeListToPdfPrinter(benchmark::State& state)
+{
+    Setup& s = setup();
+    TQuickReport5 list(*s.db, s.dialogs, [] { return false; });
+    list.report().locateArea(QStringLiteral("Stor"));
+    const AreaKey area{list.report().areaView().asText(u"National ID"), QStringLiteral("Stor")};
+    QTemporaryDir out;
+    const QList<Row> rows = readRows(s.report->numberView());
+    NoProgress progress;
+    double engineSeconds = 0;
+    double floorSeconds = 0;
+    int pages = 0;
+    for (auto _ : state) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(out.filePath(QStringLiteral("list.pdf")));
+        QElapsedTimer t;
+        t.start();
+        if (!list.prepare(Condition::Used, area)) {
+            state.SkipWithError("the area is not there");
+            return;
+        }
+        PageList printed;
+        list.report().printTo(printer, progress, &printed);
+        const double engine = t.nsecsElapsed() / 1e9;
+        pages = printed.count();
+        t.restart();
+        barePdf(rows, out.filePath(QStringLiteral("floor.pdf")));
+        floorSeconds += t.nsecsElapsed() / 1e9;
+        engineSeconds += engine;
+        state.SetIterationTime(engine);
+    }
+    state.counters["pages"] = pages;
+    state.counters["list_ms"] = benchmark::Counter(engineSeconds * 1000, benchmark::Counter::kAvgIterations);
+    state.counters["floor_ms"] = benchmark::Counter(floorSeconds * 1000, benchmark::Counter::kAvgIterations);
+    state.counters["ratio"] = engineSeconds / floorSeconds;
+    if (engineSeconds > 1.5 * floorSeconds)
+        state.SkipWithError("the mark-type list took more than 1.5 times the bare painter loop");
+}
+BENCHMARK(BM_MarkTypeListToPdfPrinter)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // Layout alone, for reference.
 void BM_LayoutOnly(benchmark::State& state)
