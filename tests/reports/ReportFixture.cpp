@@ -1,5 +1,8 @@
 #include "ReportFixture.h"
 
+#include <QFile>
+#include <QTest>
+
 namespace kvilbro::test {
 
 ReportFixture::ReportFixture(int rows, const QString& area) : areaName(area)
@@ -96,6 +99,27 @@ QStringList rowNumbers(const Page& page)
             out << t.text;
     }
     return out;
+}
+
+void compareWithGolden(const QString& dir, const QString& name, const QString& actual)
+{
+    const QString path = dir + "/" + name + ".txt";
+    if (qEnvironmentVariableIsSet("KVILBRO_UPDATE_GOLDEN")) {
+        QFile out(path);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(actual.toUtf8());
+        QSKIP("reference written");
+    }
+    QFile in(path);
+    QVERIFY2(in.open(QIODevice::ReadOnly), qPrintable(path));
+    const QStringList expected = QString::fromUtf8(in.readAll()).split('\n');
+    const QStringList got = actual.split('\n');
+    for (qsizetype i = 0; i < std::min(expected.size(), got.size()); ++i)
+        QVERIFY2(
+            got[i] == expected[i],
+            qPrintable(
+                QString("%1 line %2:\n  got      %3\n  expected %4").arg(name).arg(i + 1).arg(got[i], expected[i])));
+    QCOMPARE(got.size(), expected.size());
 }
 
 } // namespace kvilbro::test

@@ -44,4 +44,8 @@ QStringList rowNumbers(const Page& page);
 
 inline const QString AreaId = QStringLiteral("DK");
 
+// Compares `actual` with the reference `dir/name.txt`, line by line; with
+// KVILBRO_UPDATE_GOLDEN set it writes the reference instead and skips.
+void compareWithGolden(const QString& dir, const QString& name, const QString& actual);
+
 } // namespace kvilbro::test

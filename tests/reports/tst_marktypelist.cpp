@@ -71,11 +71,6 @@ struct List {
     std::unique_ptr<TQuickReport5> list;
 };
 
-QString goldenPath(const QString& name)
-{
-    return QString(KVILBRO_GOLDEN_DIR) + "/" + name + ".txt";
-}
-
 } // namespace
 
 class MarkTypeListTest : public QObject {
@@ -104,16 +99,7 @@ private slots:
         List l(80);
         l.shortfallsOnly = QTest::currentDataTag() && QByteArray(QTest::currentDataTag()).contains("shortfalls");
         const QString actual = PageText::dump(l.pages(Condition(condition)));
-        const QString path = goldenPath(name);
-        if (qEnvironmentVariableIsSet("KVILBRO_UPDATE_GOLDEN")) {
-            QFile out(path);
-            QVERIFY(out.open(QIODevice::WriteOnly));
-            out.write(actual.toUtf8());
-            QSKIP("reference written");
-        }
-        QFile in(path);
-        QVERIFY2(in.open(QIODevice::ReadOnly), qPrintable(path));
-        QCOMPARE(actual, QString::fromUtf8(in.readAll()));
+        compareWithGolden(KVILBRO_GOLDEN_DIR, name, actual);
     }
 
     void filterAndColumns()

@@ -17,11 +17,6 @@ namespace {
 // 49 characters: the longest the field holds is 50. It wraps in every variant's box.
 const QString LongArea = "Danmark, Slesvig og Holsten 1851-1864, alle typer";
 
-QString goldenPath(const QString& name)
-{
-    return QString(KVILBRO_GOLDEN_DIR) + "/" + name + ".txt";
-}
-
 } // namespace
 
 class ReportGoldenTest : public QObject {
@@ -69,21 +64,7 @@ private slots:
         const PageList pages = f.report->produce();
         QCOMPARE(pages.count(), 2);
         const QString actual = PageText::dump(pages);
-        const QString path = goldenPath(name);
-        if (qEnvironmentVariableIsSet("KVILBRO_UPDATE_GOLDEN")) {
-            QFile out(path);
-            QVERIFY(out.open(QIODevice::WriteOnly));
-            out.write(actual.toUtf8());
-            QSKIP("reference written");
-        }
-        QFile in(path);
-        QVERIFY2(in.open(QIODevice::ReadOnly), qPrintable(path));
-        const QStringList expected = QString::fromUtf8(in.readAll()).split('\n');
-        const QStringList got = actual.split('\n');
-        for (qsizetype i = 0; i < std::min(expected.size(), got.size()); ++i)
-            QVERIFY2(got[i] == expected[i],
-                     qPrintable(QString("line %1:\n  got      %2\n  expected %3").arg(i + 1).arg(got[i], expected[i])));
-        QCOMPARE(got.size(), expected.size());
+        compareWithGolden(KVILBRO_GOLDEN_DIR, name, actual);
     }
 };
 
