@@ -153,7 +153,7 @@ void progressMonitor(j_common_ptr cinfo)
 
 // Step 1: create the decompressor and read the header, choosing the output
 // colours. False when libjpeg failed; the message is in job->error.
-bool readHeader(Job* job, qint64 maxWorkingMemory)
+bool readHeader(Job* job, qint64 maxWorkingMemory, QSize atLeast)
 {
     if (setjmp(job->error.jump))
         return false;
@@ -172,6 +172,19 @@ bool readHeader(Job* job, qint64 maxWorkingMemory)
         // Straight into QImage::Format_RGB32, whose bytes are B, G, R, X in memory.
         job->cinfo.out_color_space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX : JCS_EXT_XRGB;
         break;
+    }
+    // The smallest of libjpeg's DCT scales (1/8, 1/4, 1/2) that still gives at
+    // least the size asked for: far less to decode and to hold.
+    if (atLeast.isValid() && !atLeast.isEmpty()) {
+        for (unsigned denom : {8u, 4u, 2u}) {
+            const unsigned w = (job->cinfo.image_width + denom - 1) / denom;
+            const unsigned h = (job->cinfo.image_height + denom - 1) / denom;
+            if (w >= unsigned(atLeast.width()) && h >= unsigned(atLeast.height())) {
+                job->cinfo.scale_num = 1;
+                job->cinfo.scale_denom = denom;
+                break;
+            }
+        }
     }
     jpeg_calc_output_dimensions(&job->cinfo);
     // A picture of several scans is held whole as coefficients while it is read.
@@ -297,7 +310,7 @@ struct JobDeleter {
 
 } // namespace
 
-QImage decodeJpeg(QIODevice& device, const QString& fileName, qint64 maxDecodedBytes, QImage recycled)
+QImage decodeJpeg(QIODevice& device, const QString& fileName, qint64 maxDecodedBytes, QImage recycled, QSize atLeast)
 {
     std::unique_ptr<Job, JobDeleter> job(new Job());
     jpeg_decompress_struct& cinfo = job->cinfo;
@@ -318,7 +331,7 @@ QImage decodeJpeg(QIODevice& device, const QString& fileName, qint64 maxDecodedB
     // libjpeg's own working memory (a progressive picture's coefficients) is
     // held to the same bound as the picture itself: checked from the header
     // below, and also told to libjpeg, which heeds it in newer versions.
-    if (!readHeader(job.get(), maxDecodedBytes))
+    if (!readHeader(job.get(), maxDecodedBytes, atLeast))
         fail(*job);
     checkDecodedSize(cinfo.output_width, cinfo.output_height, maxDecodedBytes, fileName);
     if (job->coefficientBytes > maxDecodedBytes)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QSize>
 #include <QString>
 
 class QIODevice;
@@ -20,6 +21,10 @@ namespace kvilbro {
 // the new picture's size, is RGB32 and is not shared, it is decoded into
 // instead of allocating anew. Fresh memory of a large picture costs more to
 // fault in than to decode into.
-QImage decodeJpeg(QIODevice& device, const QString& fileName, qint64 maxDecodedBytes, QImage recycled = QImage());
+//
+// With `atLeast` the picture is decoded at the smallest DCT scale (1/8, 1/4,
+// 1/2 or full) whose size is at least that in both directions.
+QImage decodeJpeg(QIODevice& device, const QString& fileName, qint64 maxDecodedBytes, QImage recycled = QImage(),
+                  QSize atLeast = QSize());
 
 } // namespace kvilbro

@@ -45,7 +45,7 @@ QString pictureExtension(const QString& path)
 }
 
 QImage decodePicture(QIODevice& device, const QString& extension, const QString& fileName, qint64 maxDecodedBytes,
-                     QImage recycled)
+                     QImage recycled, QSize atLeast)
 {
     if (!device.isOpen() && !device.open(QIODevice::ReadOnly))
         throw Error(device.errorString(), Error::Kind::Picture);
@@ -53,14 +53,14 @@ QImage decodePicture(QIODevice& device, const QString& extension, const QString&
     case Decoder::Bitmap:
         return decodeBmp(device, fileName, maxDecodedBytes);
     case Decoder::Jpeg:
-        return decodeJpeg(device, fileName, maxDecodedBytes, std::move(recycled));
+        return decodeJpeg(device, fileName, maxDecodedBytes, std::move(recycled), atLeast);
     case Decoder::None:
         break;
     }
     unknownExtension(extension);
 }
 
-QImage loadPicture(const QString& path, QImage recycled)
+static QImage load(const QString& path, QImage recycled, QSize atLeast)
 {
     const QString extension = pictureExtension(path);
     if (decoderFor(extension) == Decoder::None)
@@ -76,7 +76,17 @@ QImage loadPicture(const QString& path, QImage recycled)
         ::close(fd);
         throw Error(picturemessages::cannotOpen(fullName, file.errorString()), Error::Kind::Picture);
     }
-    return decodePicture(file, extension, fullName, MaxDecodedBytes, std::move(recycled));
+    return decodePicture(file, extension, fullName, MaxDecodedBytes, std::move(recycled), atLeast);
+}
+
+QImage loadPicture(const QString& path, QImage recycled)
+{
+    return load(path, std::move(recycled), QSize());
+}
+
+QImage loadPictureFor(const QString& path, QSize atLeast)
+{
+    return load(path, QImage(), atLeast);
 }
 
 } // namespace kvilbro

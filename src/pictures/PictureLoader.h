@@ -3,6 +3,7 @@
 #include "PictureLimits.h"
 
 #include <QImage>
+#include <QSize>
 #include <QString>
 
 class QIODevice;
@@ -19,12 +20,17 @@ namespace kvilbro {
 // memory of `recycled`, a picture the caller no longer needs (see decodeJpeg).
 QImage loadPicture(const QString& path, QImage recycled = QImage());
 
+// Loads a picture for a box of `atLeast` pixels: a JPEG is decoded at the
+// smallest DCT scale that still covers it (a bitmap at full size); the caller
+// scales the rest of the way. Fails as loadPicture does.
+QImage loadPictureFor(const QString& path, QSize atLeast);
+
 // The extension of the file's name: the text after its last ".", without it.
 QString pictureExtension(const QString& path);
 
 // Decodes picture data as loadPicture does, the extension choosing the
 // decoder; `device` is opened for reading when it is not open yet.
 QImage decodePicture(QIODevice& device, const QString& extension, const QString& fileName = QString(),
-                     qint64 maxDecodedBytes = MaxDecodedBytes, QImage recycled = QImage());
+                     qint64 maxDecodedBytes = MaxDecodedBytes, QImage recycled = QImage(), QSize atLeast = QSize());
 
 } // namespace kvilbro

@@ -283,6 +283,33 @@ private slots:
         QCOMPARE(shared.pixel(3, 3), qRgb(255, 0, 0));
     }
 
+    // A picture for a small box is decoded at the smallest DCT scale that
+    // still covers the box, never smaller; a bitmap comes at full size.
+    void decodesScaledForABox_data()
+    {
+        QTest::addColumn<QSize>("box");
+        QTest::addColumn<QSize>("decoded");
+        QTest::newRow("an eighth") << QSize(100, 150) << QSize(150, 188);
+        QTest::newRow("a quarter") << QSize(300, 300) << QSize(300, 375);
+        QTest::newRow("just past a quarter") << QSize(301, 300) << QSize(600, 750);
+        QTest::newRow("full size") << QSize(1000, 1000) << QSize(1200, 1500);
+        QTest::newRow("bigger than the picture") << QSize(2000, 2000) << QSize(1200, 1500);
+        QTest::newRow("no box: full size") << QSize() << QSize(1200, 1500);
+    }
+    void decodesScaledForABox()
+    {
+        QFETCH(QSize, box);
+        QTemporaryDir dir;
+        const QString jpeg = dir.filePath("scan.jpg");
+        writePicture(jpeg, plainPicture({1200, 1500}, QColor(200, 30, 40)));
+        const QImage picture = loadPictureFor(jpeg, box);
+        QTEST(picture.size(), "decoded");
+        QVERIFY(near(picture.pixel(picture.width() / 2, picture.height() / 2), qRgb(200, 30, 40), 6));
+        const QString bmp = dir.filePath("scan.bmp");
+        writePicture(bmp, plainPicture({120, 150}, QColor(1, 2, 3)));
+        QCOMPARE(loadPictureFor(bmp, QSize(30, 30)).size(), QSize(120, 150));
+    }
+
     void runLengthBitmap()
     {
         QBuffer buffer;
@@ -341,16 +368,16 @@ private slots:
         holed.replace(scan + (holed.size() - scan) / 2, 2, QByteArray::fromHex("ffd9"));
         QTest::newRow("marker inside the data")
             << "holed.jpg" << holed << "Corrupt JPEG data: premature end of data segment";
-        QTest::newRow("too large JPEG")
-            << "huge.jpg" << withJpegSize(jpeg, 40000, 30000)
-            << "Billedet %1 er for stort til at blive vist: 40000 × 30000 punkter ville bruge mere end 1 GiB hukommelse";
+        QTest::newRow("too large JPEG") << "huge.jpg" << withJpegSize(jpeg, 40000, 30000)
+                                        << "Billedet %1 er for stort til at blive vist: 40000 × 30000 punkter ville "
+                                           "bruge mere end 1 GiB hukommelse";
         QTest::newRow("truncated bitmap") << "cut.bmp" << bmp.left(bmp.size() - 30) << "Premature end of bitmap file";
         QTest::newRow("bitmap without pixels") << "bare.bmp" << bmp.left(54) << "Premature end of bitmap file";
         QTest::newRow("truncated run-length bitmap")
             << "cutrle.bmp" << rle8(Rle8Rows).chopped(3) << "Premature end of bitmap file";
-        QTest::newRow("too large bitmap")
-            << "huge.bmp" << bitmap(20000, -15000, 24, 0, {}, QByteArray())
-            << "Billedet %1 er for stort til at blive vist: 20000 × 15000 punkter ville bruge mere end 1 GiB hukommelse";
+        QTest::newRow("too large bitmap") << "huge.bmp" << bitmap(20000, -15000, 24, 0, {}, QByteArray())
+                                          << "Billedet %1 er for stort til at blive vist: 20000 × 15000 punkter ville "
+                                             "bruge mere end 1 GiB hukommelse";
     }
     void loadErrors()
     {
@@ -443,7 +470,8 @@ private slots:
         buffer.setData(tablefiles::encodeJpeg(grainy({64, 64}), options));
         QCOMPARE(
             errorOf([&] { decodePicture(buffer, "jpg", QString(), 64 * 64 * 4); }),
-            QString("Billedet er for stort til at blive vist: 64 × 64 punkter ville bruge mere end 16384 byte hukommelse"));
+            QString(
+                "Billedet er for stort til at blive vist: 64 × 64 punkter ville bruge mere end 16384 byte hukommelse"));
         buffer.seek(0);
         QCOMPARE(decodePicture(buffer, "jpg", QString(), 1 << 20).size(), QSize(64, 64));
     }
