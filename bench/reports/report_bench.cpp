@@ -5,6 +5,8 @@
 #include "BenchCollection.h"
 #include "Database.h"
 #include "Dialogs.h"
+#include "JpegWriter.h"
+#include "PageBuilder.h"
 #include "PagePainter.h"
 #include "Progress.h"
 #include "Report.h"
@@ -15,6 +17,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QPainter>
 #include <QPdfWriter>
@@ -293,6 +296,74 @@ void BM_PageListMemory1000Pages(benchmark::State& state)
         state.SkipWithError("a page list of 1 000 pages holds more than 200 MB");
 }
 BENCHMARK(BM_PageListMemory1000Pages)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// 400 rows, each with a scan of its own (1 200 x 1 500 pixels) in the
+// largest box the picture list gives one (100 report pixels high, 8.8 x 11.0
+// mm), produced in the preview's steps: the page list must hold at most 300 MB and no step may
+// keep the window waiting more than 100 ms.
+void BM_PicturePageList400(benchmark::State& state)
+{
+    constexpr int Rows = 400;
+    QTemporaryDir dir;
+    tablefiles::create(dir.path());
+    bench::fillLarge(dir.path(), 1, Rows, Rows, 0);
+    QDir(dir.path()).mkpath(QStringLiteral("scans"));
+    for (int i = 0; i < Rows; ++i) {
+        QImage scan(1200, 1500, QImage::Format_RGB32);
+        scan.fill(QColor::fromHsv(i * 360 / Rows, 200, 200));
+        tablefiles::writeJpeg(scan, dir.filePath(QStringLiteral("scans/%1.jpg").arg(i + 1)), {});
+    }
+    Database db(dir.path());
+    NoDialogs dialogs;
+    Report report(db, CollectionWindow::PictureList, dialogs);
+    report.pageSetup().columns = 5;
+    ReportBand detail;
+    detail.kind = ReportBand::Kind::Detail;
+    detail.name = QStringLiteral("DetailBand1");
+    detail.height = 17.2;
+    detail.elements = {ReportElement::image(QStringLiteral("Picture"), 4, 1, 8.8, 11.0)};
+    report.definition().bands = {detail};
+    report.areaView().first();
+    const QString scans = dir.filePath(QStringLiteral("scans/"));
+    double megabytes = 0;
+    double longestStepMs = 0;
+    int pages = 0;
+    for (auto _ : state) {
+        const size_t before = heapInUse();
+        {
+            PageList list;
+            PageBuilder::Source source;
+            source.definition = &report.definition();
+            source.views = {&report.areaView(), &report.numberView(), &report.collectorView()};
+            source.hookedBand = QStringLiteral("DetailBand1");
+            source.bandHook = [&](ReportBand& band, bool&) {
+                ReportElement* picture = band.element(u"Picture");
+                picture->picture =
+                    report.picture(scans + report.numberView().asText(u"Nummer") + QStringLiteral(".jpg"), *picture);
+            };
+            PageBuilder builder(source, [&](PagePtr page) { list.append(std::move(page)); });
+            builder.begin();
+            bool done = false;
+            while (!done) {
+                QElapsedTimer step;
+                step.start();
+                done = Report::stepFor(builder, 50);
+                longestStepMs = std::max(longestStepMs, step.nsecsElapsed() / 1e6);
+            }
+            pages = list.count();
+            megabytes = double(heapInUse() - before) / (1024 * 1024);
+            benchmark::DoNotOptimize(list);
+        }
+    }
+    state.counters["pages"] = pages;
+    state.counters["heap_MB"] = megabytes;
+    state.counters["longest_step_ms"] = longestStepMs;
+    if (megabytes > 300)
+        state.SkipWithError("the picture page list holds more than 300 MB");
+    else if (longestStepMs > 100)
+        state.SkipWithError("a step kept the window waiting more than 100 ms");
+}
+BENCHMARK(BM_PicturePageList400)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
 

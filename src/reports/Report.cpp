@@ -13,6 +13,7 @@
 #include "ReportMessages.h"
 #include "TableView.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QPainter>
 #include <QPrinter>
@@ -25,6 +26,11 @@
 namespace kvilbro {
 
 namespace {
+
+// A step of the preview's page production, so the window stays responsive.
+constexpr int StepMs = 50;
+// Rows per step where nothing waits between steps.
+constexpr int RowsPerStep = 50;
 
 // Marks a report busy for one run; a second run meanwhile is refused.
 class RunFlag {
@@ -123,6 +129,8 @@ void Report::setBandBeforePrint(const QString& band, BandHook hook)
 
 PageBuilder::Source Report::source()
 {
+    // Every run reads its pictures anew; within a run each file once.
+    pictures_.clear();
     PageBuilder::Source s;
     s.definition = &definition_;
     s.views = {areas_, numbers_, collector_};
@@ -141,10 +149,21 @@ PageList Report::emptyPages() const
     return pages;
 }
 
-int Report::rowsPerStep() const
+bool Report::stepFor(PageBuilder& builder, int budgetMs)
 {
-    // Small enough that the window answers between steps, large enough to keep pace.
-    return 50;
+    // Rows cost very different times (a row with a picture reads a file), so
+    // a step is measured in time: the window answers between steps.
+    QElapsedTimer timer;
+    timer.start();
+    bool done = false;
+    while (!done && timer.elapsed() < budgetMs)
+        done = builder.step(1);
+    return done;
+}
+
+QImage Report::picture(const QString& path, const ReportElement& element)
+{
+    return pictures_.picture(path, QSizeF(element.width, element.height));
 }
 
 PageList Report::produce()
@@ -198,7 +217,7 @@ void Report::preview()
     });
     connect(&steps, &QTimer::timeout, &window, [&] {
         try {
-            const bool done = builder.step(rowsPerStep());
+            const bool done = stepFor(builder, StepMs);
             window.pagesChanged();
             if (done) {
                 steps.stop();
@@ -261,7 +280,7 @@ void Report::previewModal()
                 cancelled = true;
                 return;
             }
-            while (!stop.load() && !builder.step(rowsPerStep())) {
+            while (!stop.load() && !builder.step(RowsPerStep)) {
             }
         } catch (...) {
             error = std::current_exception();
@@ -392,7 +411,7 @@ void Report::printTo(QPrinter& target, Progress& progress, PageList* produced)
     });
     if (!builder.begin())
         return; // the report's hook cancelled the run
-    while (!builder.step(rowsPerStep())) {
+    while (!builder.step(RowsPerStep)) {
     }
     // A range past the last page sends nothing; that is no successful print.
     if (sender.sent() == 0)

@@ -4,6 +4,7 @@
 #include "Marks.h"
 #include "PageBuilder.h"
 #include "PageList.h"
+#include "PictureCache.h"
 #include "PrintRuns.h"
 #include "ReportDefinition.h"
 
@@ -64,6 +65,14 @@ public:
     // The date that date elements print; an invalid date means the day of the run.
     void setToday(const QDate& date) { today_ = date; }
 
+    // A picture file for an image element, for band hooks to put into it:
+    // read once per run and box, scaled to the box at print resolution.
+    QImage picture(const QString& path, const ReportElement& element);
+
+    // Produces rows for about `budgetMs` milliseconds, as the preview does
+    // between two looks at its window; true when the run is complete.
+    static bool stepFor(PageBuilder& builder, int budgetMs);
+
     bool isRunning() const { return running_; }
     // Lays a whole run out at once. Empty when the report hook cancels or a run
     // is already producing pages. Errors from hooks and tables propagate.
@@ -100,7 +109,6 @@ private:
     Progress& printProgress(std::unique_ptr<PrintProgress>& own);
     PageList emptyPages() const;
     void applyPrinterToSetup();
-    int rowsPerStep() const;
 
     Dialogs& dialogs_;
     ReportDefinition definition_;
@@ -116,6 +124,7 @@ private:
     QPointer<PreviewWindow> window_;
     std::unique_ptr<QPrinter> printer_;
     Progress* printProgress_ = nullptr;
+    PictureCache pictures_;
 };
 
 } // namespace kvilbro
