@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QLabel>
 #include <QSaveFile>
@@ -18,6 +19,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QThread>
 #include <QToolBar>
 
 namespace kvilbro {
@@ -242,15 +244,39 @@ void PreviewWindow::save()
     if (path.isEmpty())
         return;
     const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("pdf")) {
-        PagePainter::writePdf(*pages_, path);
-    } else if (suffix == QLatin1String("txt")) {
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(PageText::plainFile(*pages_)) < 0 || !file.commit())
-            throw Error(reportmessages::cannotWrite(path, file.errorString()), Error::Kind::File);
-    } else {
-        ReportFile::save(*pages_, path);
-    }
+    const std::shared_ptr<const PageList> pages = pages_;
+    auto write = [pages, path, suffix] {
+        if (suffix == QLatin1String("pdf")) {
+            PagePainter::writePdf(*pages, path);
+        } else if (suffix == QLatin1String("txt")) {
+            QSaveFile file(path);
+            if (!file.open(QIODevice::WriteOnly) || file.write(PageText::plainFile(*pages)) < 0 || !file.commit())
+                throw Error(reportmessages::cannotWrite(path, file.errorString()), Error::Kind::File);
+        } else {
+            ReportFile::save(*pages, path);
+        }
+    };
+    // A list with many pictures takes a while to write: the window keeps
+    // answering meanwhile, with the buttons that would change its pages off.
+    std::exception_ptr failure;
+    QThread* worker = QThread::create([&write, &failure] {
+        try {
+            write();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    });
+    QEventLoop loop;
+    connect(worker, &QThread::finished, &loop, &QEventLoop::quit);
+    const bool wasProducing = producing_;
+    setProducing(true);
+    worker->start();
+    loop.exec();
+    worker->wait();
+    delete worker;
+    setProducing(wasProducing);
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 void PreviewWindow::load()

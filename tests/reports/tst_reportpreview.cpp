@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QPrinter>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -413,6 +414,27 @@ private slots:
         window.print();
         QCOMPARE(runs.reruns, 1);
         QCOMPARE(runs.printed, QStringList{PageText::dump(saved)});
+    }
+
+    // Writing a long list to a file happens beside the window, which keeps
+    // answering meanwhile; what is written is the same.
+    void saveKeepsTheWindowAnswering()
+    {
+        ReportFixture f(300);
+        auto pages = std::make_shared<PageList>(f.report->produce());
+        RecordingRuns runs;
+        PreviewWindow window(runs, f.dialogs, pages);
+        QTemporaryDir dir;
+        f.dialogs.answerSaveFile("Gem rapport", dir.filePath("liste.pdf"));
+        bool saving = false;
+        bool answeredWhileSaving = false;
+        QTimer::singleShot(0, [&] { answeredWhileSaving = saving; });
+        saving = true;
+        window.save();
+        saving = false;
+        QVERIFY(answeredWhileSaving);
+        QVERIFY(QFileInfo(dir.filePath("liste.pdf")).size() > 1000);
+        QVERIFY(!window.isProducing());
     }
 };
 
