@@ -4,11 +4,20 @@
 
 #include "DBGrid.h"
 #include "Gauge.h"
+#include "PageList.h"
+#include "PreviewWindow.h"
+#include "Program.h"
+#include "Report.h"
+#include "TQuickReport5.h"
 #include "TableView.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QLabel>
 #include <QTest>
+#include <QTimer>
+
+#include <cmath>
 
 using namespace kvilbro;
 using namespace kvilbro::test;
@@ -108,6 +117,67 @@ private slots:
         QCOMPARE(f.collection().count("stm2manc", "O IS NOT NULL AND Land='FR'"), 1);
         QCOMPARE(w.Table2->asText(u"Nummer"), QStringLiteral("7")); // the area's last row
         QCOMPARE(w.DBGrid2->model()->index(0, 4).data().toString(), QString());
+    }
+
+    // Udskriv 1 and 2 preview the current area's list, and "Udskriv kun
+    // mancoer" leaves out what is owned in that condition.
+    void markTypeListFromTheMenu_data()
+    {
+        QTest::addColumn<QString>("handler");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<bool>("shortfallsOnly");
+        QTest::newRow("used, every number") << "Stempledemrker1Click"
+                                            << "O" << false;
+        QTest::newRow("used, shortfalls") << "Stempledemrker1Click"
+                                          << "O" << true;
+        QTest::newRow("mint, shortfalls") << "Postfriskemrker1Click"
+                                          << "***" << true;
+    }
+    void markTypeListFromTheMenu()
+    {
+        QFETCH(QString, handler);
+        QFETCH(QString, field);
+        QFETCH(bool, shortfallsOnly);
+        MainWindowFixture f(fillSample);
+        TForm2& w = f.window();
+        w.CheckBox1->setChecked(shortfallsOnly);
+        QStringList expected;
+        for (w.Table2->first(); !w.Table2->eof(); w.Table2->next()) {
+            if (!shortfallsOnly || w.Table2->asText(field).isEmpty())
+                expected << w.Table2->asText(u"Nummer") + w.Table2->asText(u"Type");
+        }
+        QStringList shown;
+        QString title;
+        QTimer::singleShot(0, [&] {
+            PreviewWindow* preview = f.program().markTypeList()->report().previewWindow();
+            QVERIFY(preview);
+            QTRY_VERIFY(!preview->isProducing());
+            title = preview->windowTitle();
+            for (const PagePtr& page : preview->pages().pages()) {
+                QString row;
+                for (const PageItem& item : page->items) {
+                    // Number and variant of each row, read off the row's number column.
+                    if (item.kind != PageItem::Text || item.baseline < 34 || item.font == 0)
+                        continue;
+                    const QString text = page->textOf(item).toString();
+                    const double inColumn = std::fmod(item.textX - 10.0, 38.1);
+                    if (inColumn < 8.8) {
+                        if (!row.isEmpty())
+                            shown << row;
+                        row = text;
+                    } else if (inColumn > 10 && inColumn < 20) {
+                        row += text;
+                    }
+                }
+                if (!row.isEmpty())
+                    shown << row;
+            }
+            preview->close();
+        });
+        choose(w, qPrintable(handler));
+        QCOMPARE(title, QString("Mancoliste"));
+        QVERIFY(!expected.isEmpty());
+        QCOMPARE(shown, expected);
     }
 };
 
