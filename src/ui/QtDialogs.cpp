@@ -32,9 +32,32 @@ int showBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption, con
     return box.exec();
 }
 
+// A name with a wildcard is no file name: like the system's own dialogs, this
+// one takes it as the filter of its file list and stays open, so no file named
+// "*.csv" is ever created or chosen.
+class FileDialog : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+
+    void accept() override
+    {
+        const QStringList files = selectedFiles();
+        const QString typed = files.isEmpty() ? QString() : QFileInfo(files.first()).fileName();
+        if (typed.contains(u'*') || typed.contains(u'?')) {
+            QStringList filters = nameFilters();
+            filters.removeAll(typed);
+            filters.prepend(typed);
+            setNameFilters(filters);
+            selectNameFilter(typed);
+            return;
+        }
+        QFileDialog::accept();
+    }
+};
+
 QFileDialog* makeFileDialog(QWidget* parent, const FileDialogOptions& options)
 {
-    auto* dialog = new QFileDialog(parent, options.caption, options.directory);
+    auto* dialog = new FileDialog(parent, options.caption, options.directory);
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     if (!options.filters.isEmpty())
         dialog->setNameFilters(options.filters);

@@ -232,6 +232,46 @@ private slots:
         QCOMPARE(asks, confirm);
     }
 
+    // Enter on a name with a wildcard (the preset "*.csv") filters the list and
+    // keeps the dialog open; only a real name is given back.
+    void wildcardNameFiltersTheList_data()
+    {
+        QTest::addColumn<bool>("save");
+        QTest::newRow("save") << true;
+        QTest::newRow("open") << false;
+    }
+    void wildcardNameFiltersTheList()
+    {
+        QFETCH(bool, save);
+        QTemporaryDir dir;
+        QtDialogs dialogs;
+        FileDialogOptions options;
+        options.caption = "Save file as";
+        options.directory = dir.path();
+        options.initialName = "*.csv";
+        options.filters = {"Kommasepareret fil (CSV) (*.csv)"};
+        options.defaultSuffix = "csv";
+        bool stayedOpen = false;
+        QString filter;
+        whenShown([&](QWidget& w) {
+            auto* dialog = qobject_cast<QFileDialog*>(&w);
+            QVERIFY(dialog);
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QVERIFY(name);
+            QCOMPARE(name->text(), QString("*.csv"));
+            QTest::keyClick(name, Qt::Key_Return);
+            stayedOpen = dialog->isVisible();
+            filter = dialog->selectedNameFilter();
+            name->setText("liste");
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        const QString chosen = save ? dialogs.saveFile(options) : dialogs.openFile(options);
+        QVERIFY(stayedOpen);
+        QCOMPARE(filter, QString("*.csv"));
+        QCOMPARE(QFileInfo(chosen).fileName(), QString("liste.csv"));
+        QVERIFY(!QFileInfo::exists(dir.filePath("*.csv")));
+    }
+
     void openCancelledGivesNothing()
     {
         QtDialogs dialogs;
