@@ -8,6 +8,7 @@
 #include <QFileInfo>
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 namespace kvilbro {
 
@@ -142,6 +143,19 @@ QVariant Statement::column(int column) const
 
 // ---------------------------------------------------------------- Database
 
+namespace {
+
+// Two names for one file, such as a hard link; stat opens neither.
+bool sameFile(const QString& a, const QString& b)
+{
+    struct stat sa {};
+    struct stat sb {};
+    return ::stat(QFile::encodeName(a).constData(), &sa) == 0 && ::stat(QFile::encodeName(b).constData(), &sb) == 0 &&
+           sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+} // namespace
+
 Database::Database(const QString& directory) : directory_(directory)
 {
     for (const TableDef* def : TableDef::all()) {
@@ -154,6 +168,7 @@ Database::Database(const QString& directory) : directory_(directory)
             throw Error(storemessages::notAFile(QDir::toNativeSeparators(info.absoluteFilePath())),
                         Error::Kind::Engine);
         }
+        canonicalPaths_[index(def->id)] = info.canonicalFilePath();
     }
 
     const TableDef& numbers = TableDef::get(TableId::Numbers);
@@ -207,6 +222,28 @@ QString Database::filePath(TableId table) const
 {
     const QString& name = TableDef::get(table).fileName;
     return directory_.isEmpty() ? name : QDir(directory_).filePath(name);
+}
+
+bool Database::isCollectionFile(const QString& path) const
+{
+    const QFileInfo candidate(path);
+    // A file that does not exist yet may still be a journal the engine is about to create.
+    const QString folder = QFileInfo(candidate.absolutePath()).canonicalFilePath();
+    if (folder.isEmpty())
+        return false;
+    const QString name = QDir(folder).filePath(candidate.fileName());
+    const QString target = candidate.exists() ? candidate.canonicalFilePath() : name;
+    for (const QString& table : canonicalPaths_) {
+        for (const QString& suffix :
+             {QString(), QStringLiteral("-wal"), QStringLiteral("-shm"), QStringLiteral("-journal")}) {
+            const QString file = table + suffix;
+            if (file == target || file == name)
+                return true;
+            if (sameFile(file, target))
+                return true;
+        }
+    }
+    return false;
 }
 
 void Database::setBusyTimeout(int milliseconds)

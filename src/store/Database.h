@@ -75,6 +75,10 @@ public:
     const QList<QStringList>& indexes(TableId table) const { return indexes_[index(table)]; }
 
     QString filePath(TableId table) const;
+    // True when `path` names one of the table files or a journal beside one.
+    // Nothing else in the program may open them: the file would be lost, and
+    // closing it again would drop the engine's locks on it.
+    bool isCollectionFile(const QString& path) const;
     void setBusyTimeout(int milliseconds);
     qint64 lastInsertRowId() const;
     int changesOfLastStatement() const;
@@ -87,6 +91,8 @@ private:
     void verify(const TableDef& def);
 
     QString directory_;
+    // The table files as found when they were opened, before any dialog moved the current directory.
+    std::array<QString, TableCount> canonicalPaths_;
     sqlite3* db_ = nullptr;
     QHash<QString, sqlite3_stmt*> cache_;
     // The modal preview reads its own views on a worker thread while the main
