@@ -4,6 +4,7 @@
 #include "BevelPanel.h"
 #include "CollectionCommands.h"
 #include "CollectionViews.h"
+#include "CsvExport.h"
 #include "DBEdit.h"
 #include "DBGrid.h"
 #include "Dialogs.h"
@@ -88,6 +89,8 @@ TForm2::TForm2(Database& db, Dialogs& dialogs, QWidget* parent) : QMainWindow(pa
     });
     commands_ = std::make_unique<CollectionCommands>(*Table1, *Table2, dialogs_, *progress_,
                                                      [this] { DBGrid2->setFocus(Qt::OtherFocusReason); });
+    csvExport_ =
+        std::make_unique<CsvExport>(*Table1, *Table2, *Table3, dialogs_, [this] { return CheckBox1->isChecked(); });
     buildMenus();
     dialogs_.setParentWidget(this);
     resize(OuterWidth, OuterHeight);
@@ -309,11 +312,11 @@ void TForm2::buildMenus()
     addItem(print, QStringLiteral("&Ubrugt med billede"), QStringLiteral("Ubrugtmedbillede1Click"), {});
     divider(print);
     addItem(print, QStringLiteral("Eksporter stemplede til CSV fil"),
-            QStringLiteral("EksporterstempledetilCSVfil1Click"), {});
+            QStringLiteral("EksporterstempledetilCSVfil1Click"), [this] { EksporterstempledetilCSVfil1Click(); });
     addItem(print, QStringLiteral("Eksporter postfriske til CSV fil"),
-            QStringLiteral("EksporterpostfrisketilCSVfil1Click"), {});
+            QStringLiteral("EksporterpostfrisketilCSVfil1Click"), [this] { EksporterpostfrisketilCSVfil1Click(); });
     addItem(print, QStringLiteral("Exporter ubrugte til CSV fil"), QStringLiteral("ExporterubrugtetilCSVfil1Click"),
-            {});
+            [this] { ExporterubrugtetilCSVfil1Click(); });
 
     QMenu* tidy = bar->addMenu(QStringLiteral("&Oprydning"));
     addItem(tidy, QStringLiteral("&Slet samleområde"), QStringLiteral("Sletsamleomrde1Click"),
@@ -448,6 +451,21 @@ void TForm2::previewMarkTypeList(Condition condition)
     // The list is of the area current here, found by both of its link fields.
     const AreaKey area{Table1->asText(u"National ID"), Table1->asText(u"Beskrivelse")};
     markTypeList_->run(condition, area);
+}
+
+void TForm2::EksporterstempledetilCSVfil1Click()
+{
+    csvExport_->run(Condition::Used);
+}
+
+void TForm2::EksporterpostfrisketilCSVfil1Click()
+{
+    csvExport_->run(Condition::Mint);
+}
+
+void TForm2::ExporterubrugtetilCSVfil1Click()
+{
+    csvExport_->run(Condition::Unused);
 }
 
 void TForm2::Omprogrammet1Click()

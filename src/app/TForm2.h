@@ -19,6 +19,7 @@ namespace kvilbro {
 
 class BevelPanel;
 class CollectionCommands;
+class CsvExport;
 class PictureOpenDialog;
 class PicturePanel;
 class PicturePopupMenu;
@@ -110,6 +111,9 @@ public:
     void Stempledemrker1Click();
     void Postfriskemrker1Click();
     void Ubrugtemrker1Click();
+    void EksporterstempledetilCSVfil1Click();
+    void EksporterpostfrisketilCSVfil1Click();
+    void ExporterubrugtetilCSVfil1Click();
 
     static QString homePage();
 
@@ -132,6 +136,8 @@ private:
     std::unique_ptr<CollectionCommands> commands_;
     std::unique_ptr<PicturePanel> pictures_;
     std::unique_ptr<PictureOpenDialog> OpenDialog1;
+    // The three export commands; they share the save dialog SaveDialog1.
+    std::unique_ptr<CsvExport> csvExport_;
     TForm6* viewer_ = nullptr;
     QWidget* aboutBox_ = nullptr;
     TQuickReport5* markTypeList_ = nullptr;

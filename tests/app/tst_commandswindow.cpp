@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QFile>
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
@@ -178,6 +179,39 @@ private slots:
         QCOMPARE(title, QString("Mancoliste"));
         QVERIFY(!expected.isEmpty());
         QCOMPARE(shown, expected);
+    }
+
+    // The three export commands write the current area's list for their
+    // condition; the numbers grid ends on the area's last row.
+    void exportFromTheMenu_data()
+    {
+        QTest::addColumn<QString>("handler");
+        QTest::addColumn<QByteArray>("title");
+        QTest::newRow("used") << "EksporterstempledetilCSVfil1Click" << QByteArray("Danmark brugte m\xe6rker\r\n");
+        QTest::newRow("mint") << "EksporterpostfrisketilCSVfil1Click" << QByteArray("Danmark postfriske m\xe6rker\r\n");
+        QTest::newRow("unused") << "ExporterubrugtetilCSVfil1Click" << QByteArray("Danmark ubrugte m\xe6rker\r\n");
+    }
+    void exportFromTheMenu()
+    {
+        QFETCH(QString, handler);
+        QFETCH(QByteArray, title);
+        MainWindowFixture f(fillSample);
+        TForm2& w = f.window();
+        w.setPictureRefresh({});
+        f.dialogs.answerInput("Input Box", "Skilletegn i filen ", ";");
+        f.dialogs.answerInput("Input Box", "Antal kolonner i filen ", "0");
+        const QString path = f.collection().file("liste.csv");
+        f.dialogs.answerSaveFile("Save file as", path);
+        choose(w, qPrintable(handler));
+        QCOMPARE(f.dialogs.messages(), QStringList{"Finish exporting to file"});
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = file.readAll().split('\n');
+        QCOMPARE(lines.value(6) + '\n', title);
+        QCOMPARE(lines.size(), 9);
+        QCOMPARE(lines.value(8).count(';'), 5 * 3); // the five numbers of Danmark on one line
+        QCOMPARE(w.DBGrid2->currentIndex().row(), w.Table2->recordCount() - 1);
+        QCOMPARE(w.Table2->currentRow(), w.Table2->recordCount() - 1);
     }
 };
 
