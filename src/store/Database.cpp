@@ -112,6 +112,16 @@ bool Statement::isNull(int column) const
     return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
 }
 
+bool Statement::isText(int column) const
+{
+    return sqlite3_column_type(stmt_, column) == SQLITE_TEXT;
+}
+
+bool Statement::isInteger(int column) const
+{
+    return sqlite3_column_type(stmt_, column) == SQLITE_INTEGER;
+}
+
 qint64 Statement::columnInt(int column) const
 {
     return sqlite3_column_int64(stmt_, column);

@@ -42,6 +42,9 @@ public:
     void run(); // steps to the end
 
     bool isNull(int column) const;
+    // The value's own storage class, not the column's declared one.
+    bool isText(int column) const;
+    bool isInteger(int column) const;
     qint64 columnInt(int column) const;
     QString columnText(int column) const;
     QVariant column(int column) const;

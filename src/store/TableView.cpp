@@ -319,6 +319,32 @@ qint64 TableView::asInteger(int field) const
     return *parsed;
 }
 
+void TableView::readRows(const QList<int>& fields, const std::function<void(const QStringList&)>& visit) const
+{
+    QStringList columns;
+    for (int f : fields)
+        columns << quoted(def_.fields[f].name);
+    Statement stmt = db_.prepare(def_.id, sql_.rowsOf(columns));
+    ViewSql::bindRange(stmt, range_);
+    QStringList texts(fields.size());
+    while (stmt.step()) {
+        for (qsizetype i = 0; i < fields.size(); ++i) {
+            // The common cases without a QVariant in between; they give what displayText gives.
+            const FieldDef& field = def_.fields[fields[i]];
+            const int column = int(i);
+            if (stmt.isNull(column))
+                texts[i].clear();
+            else if (field.kind == FieldKind::Text && stmt.isText(column))
+                texts[i] = stmt.columnText(column);
+            else if (field.kind == FieldKind::Integer && stmt.isInteger(column))
+                texts[i] = QString::number(stmt.columnInt(column));
+            else
+                texts[i] = displayText(field, stmt.column(column));
+        }
+        visit(texts);
+    }
+}
+
 QString TableView::rowText(int row, int field) const
 {
     if (state_ == State::Insert && row == insertRow_) {

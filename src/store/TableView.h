@@ -94,6 +94,10 @@ public:
     // Called before a pending row is finished or posted, so that an editor can
     // write what it still holds into the row; it may throw to stop the operation.
     void setBeforeFinish(std::function<void()> hook) { beforeFinish_ = std::move(hook); }
+    // Reads `fields` of every stored row of the view, in its order, with one
+    // statement and without moving: `visit` gets them as asText() gives them.
+    // For commands that read a whole range; a pending row is not included.
+    void readRows(const QList<int>& fields, const std::function<void(const QStringList&)>& visit) const;
     // Finds the first row in the view's order whose fields equal the texts; with
     // `prefix` a text field in last position only has to begin with its text.
     bool locate(const QStringList& fields, const QStringList& values, bool prefix);

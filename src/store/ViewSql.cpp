@@ -56,6 +56,12 @@ ViewSql::ViewSql(const TableDef& def, const QList<int>& orderFields, const QList
     remove_ = QStringLiteral("DELETE FROM %1 WHERE %2=?1").arg(table_, rowId_);
 }
 
+QString ViewSql::rowsOf(const QStringList& columns) const
+{
+    return QStringLiteral("SELECT %1 FROM %2%3 ORDER BY %4")
+        .arg(columns.join(u','), table_, whereClause(range_.isEmpty() ? QStringList() : QStringList{range_}), orderBy_);
+}
+
 QString ViewSql::firstWhere(const QStringList& conditions) const
 {
     QStringList where;

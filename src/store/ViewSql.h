@@ -30,6 +30,8 @@ public:
     const QString& update() const { return update_; }
     const QString& remove() const { return remove_; }
 
+    // The `columns` of every row of the range, in order.
+    QString rowsOf(const QStringList& columns) const;
     // The first row id of the range, in order, that also meets `conditions`
     // (SQL with parameters numbered after the link's).
     QString firstWhere(const QStringList& conditions) const;
