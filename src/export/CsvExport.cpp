@@ -99,32 +99,30 @@ bool CsvExport::write(const QString& path, Condition condition, const QString& s
     }
     file.writeLineEnd();
 
-    // Rows are read in the view's order without moving it row by row, so the
-    // grid is not repainted for each; the view ends on the last row.
-    const int nummer = numbers_.fieldIndex(u"Nummer");
-    const int type = numbers_.fieldIndex(u"Type");
-    const int mark = numbers_.fieldIndex(markField(condition));
+    // The rows are read in the view's order by one statement rather than by
+    // moving the view (and the grid over it) row by row; the view then ends on
+    // the last row, where a walk would have left it.
+    const QList<int> fields{numbers_.fieldIndex(u"Nummer"), numbers_.fieldIndex(u"Type"),
+                            numbers_.fieldIndex(markField(condition))};
     const qint64 lineBreakAt = qint64(columns) + 1;
     qint64 counter = 1;
     QString entry;
-    const int rows = numbers_.recordCount();
-    for (int row = 0; row < rows && !file.failed(); ++row) {
-        const QString markText = numbers_.rowText(row, mark);
-        if (shortfallsOnly && !isShortfall(markText))
-            continue;
+    numbers_.readRows(fields, [&](const QStringList& row) {
+        if (file.failed() || (shortfallsOnly && !isShortfall(row[2])))
+            return;
         entry.clear();
-        entry += numbers_.rowText(row, nummer);
+        entry += row[0];
         entry += separator;
-        entry += numbers_.rowText(row, type);
+        entry += row[1];
         entry += separator;
-        entry += markText;
+        entry += row[2];
         entry += separator;
         file.write(entry);
         if (++counter == lineBreakAt) {
             file.writeLineEnd();
             counter = 1;
         }
-    }
+    });
     numbers_.last();
     const bool written = file.close();
     replaced = file.replaced();
