@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -44,14 +45,32 @@ public:
         const QStringList files = selectedFiles();
         const QString typed = files.isEmpty() ? QString() : QFileInfo(files.first()).fileName();
         if (typed.contains(u'*') || typed.contains(u'?')) {
-            QStringList filters = nameFilters();
-            filters.removeAll(typed);
-            filters.prepend(typed);
-            setNameFilters(filters);
-            selectNameFilter(typed);
+            useAsFilter(typed);
+            // Selected, so that the name typed next replaces the pattern.
+            if (auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+                name->selectAll();
             return;
         }
         QFileDialog::accept();
+    }
+
+private:
+    // A filter of the dialog's own with just these patterns is chosen; other patterns are added as a filter.
+    void useAsFilter(const QString& patterns)
+    {
+        static const QRegularExpression inParentheses(QStringLiteral("\\(([^()]*)\\)\\s*$"));
+        QStringList filters = nameFilters();
+        for (const QString& filter : std::as_const(filters)) {
+            const QRegularExpressionMatch m = inParentheses.match(filter);
+            if (m.hasMatch() && m.captured(1).simplified() == patterns.simplified()) {
+                selectNameFilter(filter);
+                return;
+            }
+        }
+        filters.removeAll(patterns);
+        filters.prepend(patterns);
+        setNameFilters(filters);
+        selectNameFilter(patterns);
     }
 };
 

@@ -237,12 +237,18 @@ private slots:
     void wildcardNameFiltersTheList_data()
     {
         QTest::addColumn<bool>("save");
-        QTest::newRow("save") << true;
-        QTest::newRow("open") << false;
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("filter");
+        const QString own = "Kommasepareret fil (CSV) (*.csv)";
+        QTest::newRow("save, the preset") << true << "*.csv" << own;
+        QTest::newRow("open, the preset") << false << "*.csv" << own;
+        QTest::newRow("save, a pattern of its own") << true << "*.txt"
+                                                    << "*.txt";
     }
     void wildcardNameFiltersTheList()
     {
         QFETCH(bool, save);
+        QFETCH(QString, typed);
         QTemporaryDir dir;
         QtDialogs dialogs;
         FileDialogOptions options;
@@ -259,15 +265,18 @@ private slots:
             auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
             QVERIFY(name);
             QCOMPARE(name->text(), QString("*.csv"));
+            name->setText(typed);
             QTest::keyClick(name, Qt::Key_Return);
             stayedOpen = dialog->isVisible();
             filter = dialog->selectedNameFilter();
-            name->setText("liste");
+            // The pattern stays selected, so the name typed next replaces it.
+            QCOMPARE(name->selectedText(), typed);
+            QTest::keyClicks(name, "liste");
             QTest::keyClick(name, Qt::Key_Return);
         });
         const QString chosen = save ? dialogs.saveFile(options) : dialogs.openFile(options);
         QVERIFY(stayedOpen);
-        QCOMPARE(filter, QString("*.csv"));
+        QTEST(filter, "filter");
         QCOMPARE(QFileInfo(chosen).fileName(), QString("liste.csv"));
         QVERIFY(!QFileInfo::exists(dir.filePath("*.csv")));
     }
