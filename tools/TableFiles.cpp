@@ -18,41 +18,6 @@ namespace kvilbro::tablefiles {
 
 namespace {
 
-QString sqlType(FieldKind kind)
-{
-    switch (kind) {
-    case FieldKind::Integer:
-        return QStringLiteral("INTEGER");
-    case FieldKind::RowId:
-        return QStringLiteral("INTEGER PRIMARY KEY");
-    case FieldKind::Text:
-    case FieldKind::Date:
-        break;
-    }
-    return QStringLiteral("TEXT");
-}
-
-QString createTableSql(const TableDef& def)
-{
-    QStringList columns;
-    for (const FieldDef& f : def.fields)
-        columns << quoted(f.name) + u' ' + sqlType(f.kind);
-    return QStringLiteral("CREATE TABLE %1 (%2)").arg(quoted(def.tableName), columns.join(QStringLiteral(", ")));
-}
-
-QStringList createIndexSql(const TableDef& def)
-{
-    QStringList out;
-    for (const IndexDef& index : def.indexes) {
-        QStringList cols;
-        for (const QString& f : index.fields)
-            cols << quoted(f);
-        out << QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
-                   .arg(quoted(index.name), quoted(def.tableName), cols.join(QStringLiteral(", ")));
-    }
-    return out;
-}
-
 struct CloseDb {
     void operator()(sqlite3* db) const { sqlite3_close(db); }
 };
@@ -148,8 +113,8 @@ void create(const QString& dir)
         Db db = openFile(file, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
         exec(db.get(), file, QStringLiteral("PRAGMA journal_mode=WAL"));
         exec(db.get(), file, QStringLiteral("BEGIN"));
-        exec(db.get(), file, createTableSql(*def));
-        for (const QString& sql : createIndexSql(*def))
+        exec(db.get(), file, def->createTableSql());
+        for (const QString& sql : def->createIndexSql())
             exec(db.get(), file, sql);
         exec(db.get(), file, QStringLiteral("COMMIT"));
     }

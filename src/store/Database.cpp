@@ -1,14 +1,20 @@
 #include "Database.h"
 
+#include "CollectionLock.h"
 #include "Error.h"
+#include "FileCheck.h"
 #include "StoreMessages.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QUrl>
 
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace kvilbro {
 
@@ -17,18 +23,6 @@ namespace {
 QString engineText(const char* text)
 {
     return text ? QString::fromUtf8(text) : QString();
-}
-
-bool declaredAsInteger(const QString& type)
-{
-    return type.contains(QStringLiteral("INT"), Qt::CaseInsensitive);
-}
-
-bool declaredAsText(const QString& type)
-{
-    return type.contains(QStringLiteral("CHAR"), Qt::CaseInsensitive) ||
-           type.contains(QStringLiteral("TEXT"), Qt::CaseInsensitive) ||
-           type.contains(QStringLiteral("CLOB"), Qt::CaseInsensitive);
 }
 
 } // namespace
@@ -93,6 +87,7 @@ void Statement::bind(int index, const QVariant& value)
 
 bool Statement::step()
 {
+    db_->startStep();
     const int rc = sqlite3_step(stmt_);
     if (rc == SQLITE_ROW)
         return true;
@@ -166,8 +161,27 @@ bool sameFile(const QString& a, const QString& b)
 
 } // namespace
 
-Database::Database(const QString& directory) : directory_(directory)
+namespace {
+
+// Ordinary statements get this long; checking the files at start may take longer.
+constexpr qint64 StepLimitMs = 20000;
+constexpr qint64 OpeningLimitMs = 120000;
+
+bool writable(const QString& path)
 {
+    struct stat info {};
+    const QByteArray name = QFile::encodeName(path);
+    // The permission bits count even for a user the system lets write anyway.
+    return ::stat(name.constData(), &info) == 0 && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 &&
+           ::access(name.constData(), W_OK) == 0;
+}
+
+} // namespace
+
+Database::Database(const QString& directory)
+    : directory_(QDir(directory.isEmpty() ? QStringLiteral(".") : directory).absolutePath())
+{
+    bool filesWritable = writable(directory_);
     for (const TableDef* def : TableDef::all()) {
         const QFileInfo info(filePath(def->id));
         if (!info.exists()) {
@@ -179,35 +193,42 @@ Database::Database(const QString& directory) : directory_(directory)
                         Error::Kind::Engine);
         }
         canonicalPaths_[index(def->id)] = info.canonicalFilePath();
+        struct stat st {};
+        if (::stat(QFile::encodeName(info.canonicalFilePath()).constData(), &st) == 0)
+            fileIds_[index(def->id)] = {quint64(st.st_dev), quint64(st.st_ino)};
+        filesWritable = filesWritable && writable(info.canonicalFilePath());
     }
+    // Taken before the files are opened, so a second copy of the program never
+    // gets as far as reading them while this one writes.
+    if (filesWritable)
+        lock_ = CollectionLock::acquire(directory_);
+    readOnly_ = !lock_;
 
-    const TableDef& numbers = TableDef::get(TableId::Numbers);
-    const QByteArray mainPath = QFile::encodeName(filePath(TableId::Numbers));
-    const int rc = sqlite3_open_v2(mainPath.constData(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
-    if (rc != SQLITE_OK) {
-        const QString detail = engineText(db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc));
-        const QString message = describe(TableId::Numbers, rc, detail);
-        sqlite3_close(db_);
-        db_ = nullptr;
-        throw Error(message, Error::Kind::Engine);
-    }
+    stepLimitMs_ = OpeningLimitMs;
     try {
-        sqlite3_extended_result_codes(db_, 1);
-        sqlite3_busy_timeout(db_, 2000);
-        for (const TableDef* def : TableDef::all()) {
-            if (def->schemaName != numbers.schemaName) {
-                Statement attach = prepare(def->id, QStringLiteral("ATTACH DATABASE ?1 AS %1").arg(def->schemaName));
-                attach.bindText(1, filePath(def->id));
-                attach.run();
+        openConnection(false);
+        try {
+            refuseUnfitFiles();
+        } catch (const Error&) {
+            // A journal on a read-only medium cannot be read the usual way; an
+            // unchanging file can.
+            if (!readOnly_)
+                throw;
+            sqlite3_close(db_);
+            db_ = nullptr;
+            openConnection(true);
+            refuseUnfitFiles();
+        }
+        if (!readOnly_) {
+            // Only now, with every file found sound, is anything written to them.
+            for (const TableDef* def : TableDef::all()) {
+                exec(def->id, QStringLiteral("PRAGMA %1.journal_mode=WAL").arg(def->schemaName));
+                exec(def->id, QStringLiteral("PRAGMA %1.synchronous=NORMAL").arg(def->schemaName));
+                keepRowIdsUnique(*def);
             }
-            // WAL keeps every posted row safe when the program is killed, and
-            // lets a second reader look at the files while we write.
-            exec(def->id, QStringLiteral("PRAGMA %1.journal_mode=WAL").arg(def->schemaName));
         }
-        for (const TableDef* def : TableDef::all()) {
-            exec(def->id, QStringLiteral("PRAGMA %1.synchronous=NORMAL").arg(def->schemaName));
-            verify(*def);
-        }
+        for (const TableDef* def : TableDef::all())
+            readIndexes(*def);
         // An area's numbers lie spread over the file; a page cache that holds the
         // pages of a few large areas keeps walking them free of file reads.
         exec(TableId::Numbers, QStringLiteral("PRAGMA main.cache_size=-32768"));
@@ -219,10 +240,152 @@ Database::Database(const QString& directory) : directory_(directory)
         db_ = nullptr;
         throw;
     }
+    stepLimitMs_ = StepLimitMs;
+}
+
+void Database::openConnection(bool immutable)
+{
+    immutable_ = immutable;
+    const QByteArray mainUri = uri(TableId::Numbers).toUtf8();
+    const int flags =
+        (readOnly_ ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_FULLMUTEX | SQLITE_OPEN_URI;
+    const int rc = sqlite3_open_v2(mainUri.constData(), &db_, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString detail = engineText(db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc));
+        const QString message = describe(TableId::Numbers, rc, detail);
+        sqlite3_close(db_);
+        db_ = nullptr;
+        throw Error(message, Error::Kind::Engine);
+    }
+    sqlite3_extended_result_codes(db_, 1);
+    sqlite3_busy_timeout(db_, 2000);
+    // Nothing stored in a file may run: no triggers, no views, no functions
+    // with side effects called from the schema, no writes to the schema itself.
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
+    sqlite3_progress_handler(db_, 1000, &Database::onProgress, this);
+}
+
+QString Database::uri(TableId table) const
+{
+    QUrl url = QUrl::fromLocalFile(filePath(table));
+    url.setQuery(immutable_ ? QStringLiteral("immutable=1") : readOnly_ ? QStringLiteral("mode=ro") : QString());
+    return url.toString(QUrl::FullyEncoded);
+}
+
+void Database::refuseUnfitFiles()
+{
+    std::unique_lock lock(mutex_);
+    startStep();
+    // The numbers file first: the others are attached to it, and an attach
+    // fails on a main file that is no database at all.
+    for (const TableDef* def : TableDef::all()) {
+        if (def->schemaName != QLatin1String("main")) {
+            Statement attach = prepare(def->id, QStringLiteral("ATTACH DATABASE ?1 AS %1").arg(def->schemaName));
+            attach.bindText(1, uri(def->id));
+            attach.run();
+        }
+        const QString file = QDir::toNativeSeparators(filePath(def->id));
+        QStringList faults = filecheck::damage(db_, def->schemaName, file);
+        if (faults.isEmpty())
+            faults = filecheck::schemaFaults(db_, def->schemaName, *def, file);
+        if (!faults.isEmpty()) {
+            if (faults.size() > 8)
+                faults = faults.mid(0, 8) << QStringLiteral("…");
+            throw Error(faults.join(u'\n'), Error::Kind::Engine);
+        }
+    }
+}
+
+void Database::keepRowIdsUnique(const TableDef& def)
+{
+    std::unique_lock lock(mutex_);
+    if (filecheck::rowIdsNeverReused(db_, def.schemaName, def))
+        return;
+    // Rebuilt once with ids that count up for ever; the rows keep their ids.
+    const QString schema = quoted(def.schemaName);
+    const QString renewed = def.tableName + QStringLiteral("_renewed");
+    QStringList columns;
+    for (const FieldDef& f : def.fields)
+        columns << quoted(f.name);
+    // The file's own indexes again, in its schema (they are plain: unfit files were refused).
+    static const QRegularExpression plainIndex(QStringLiteral("^\\s*CREATE\\s+INDEX\\s+(IF\\s+NOT\\s+EXISTS\\s+)?"),
+                                               QRegularExpression::CaseInsensitiveOption);
+    QStringList indexSql;
+    {
+        Statement list = prepare(def.id, QStringLiteral("SELECT sql FROM %1.sqlite_schema WHERE type='index' AND "
+                                                        "tbl_name=?1 AND sql IS NOT NULL")
+                                             .arg(schema));
+        list.bindText(1, def.tableName);
+        while (list.step())
+            indexSql << list.columnText(0).replace(plainIndex, QStringLiteral("CREATE INDEX \\1%1.").arg(schema));
+    }
+    exec(def.id, QStringLiteral("BEGIN IMMEDIATE"));
+    try {
+        exec(def.id, def.createTableSql(def.schemaName, renewed));
+        exec(def.id, QStringLiteral("INSERT INTO %1.%2 (%3) SELECT %3 FROM %1.%4")
+                         .arg(schema, quoted(renewed), columns.join(u','), quoted(def.tableName)));
+        exec(def.id, QStringLiteral("DROP TABLE %1.%2").arg(schema, quoted(def.tableName)));
+        exec(def.id,
+             QStringLiteral("ALTER TABLE %1.%2 RENAME TO %3").arg(schema, quoted(renewed), quoted(def.tableName)));
+        for (const QString& sql : std::as_const(indexSql))
+            exec(def.id, sql);
+        exec(def.id, QStringLiteral("COMMIT"));
+    } catch (...) {
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+    for (sqlite3_stmt* stmt : std::as_const(cache_))
+        sqlite3_finalize(stmt);
+    cache_.clear();
+}
+
+qint64 Database::nowMs()
+{
+    return QDateTime::currentMSecsSinceEpoch();
+}
+
+int Database::onProgress(void* self)
+{
+    auto* db = static_cast<Database*>(self);
+    return nowMs() - db->stepStarted_.load(std::memory_order_relaxed) > db->stepLimitMs_ ? 1 : 0;
+}
+
+void Database::requireWritable() const
+{
+    if (readOnly_)
+        throw Error(storemessages::notWrittenReadOnly(QDir::toNativeSeparators(directory_)), Error::Kind::Engine);
+}
+
+void Database::requireUnchanged(TableId table) const
+{
+    struct stat st {};
+    const QString& path = canonicalPaths_[index(table)];
+    const FileId& id = fileIds_[index(table)];
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || quint64(st.st_dev) != id.device ||
+        quint64(st.st_ino) != id.inode)
+        throw Error(storemessages::fileGone(QDir::toNativeSeparators(path)), Error::Kind::Engine);
+}
+
+void Database::checkpoint()
+{
+    if (readOnly_ || !db_)
+        return;
+    std::unique_lock lock(mutex_);
+    startStep();
+    // A reader (the table tool) may hold the journal for a moment; then the
+    // rows move at the next idle moment instead.
+    for (const TableDef* def : TableDef::all())
+        sqlite3_wal_checkpoint_v2(db_, def->schemaName.toUtf8().constData(), SQLITE_CHECKPOINT_TRUNCATE, nullptr,
+                                  nullptr);
 }
 
 Database::~Database()
 {
+    checkpoint();
     for (sqlite3_stmt* stmt : std::as_const(cache_))
         sqlite3_finalize(stmt);
     sqlite3_close(db_);
@@ -230,8 +393,7 @@ Database::~Database()
 
 QString Database::filePath(TableId table) const
 {
-    const QString& name = TableDef::get(table).fileName;
-    return directory_.isEmpty() ? name : QDir(directory_).filePath(name);
+    return QDir(directory_).filePath(TableDef::get(table).fileName);
 }
 
 bool Database::isCollectionFile(const QString& path) const
@@ -293,41 +455,8 @@ void Database::exec(TableId table, const QString& sql)
     prepare(table, sql).run();
 }
 
-void Database::verify(const TableDef& def)
+void Database::readIndexes(const TableDef& def)
 {
-    const QString where = QDir::toNativeSeparators(QFileInfo(filePath(def.id)).absoluteFilePath());
-    struct Column {
-        QString name;
-        QString type;
-        bool key;
-    };
-    QList<Column> columns;
-    {
-        Statement info =
-            prepare(def.id, QStringLiteral("PRAGMA %1.table_info(%2)").arg(def.schemaName, quoted(def.tableName)));
-        while (info.step())
-            columns.append({info.columnText(1), info.columnText(2), info.columnInt(5) != 0});
-    }
-    if (columns.isEmpty()) {
-        throw Error(storemessages::noTable(where, def.tableName), Error::Kind::Engine);
-    }
-    for (const FieldDef& field : def.fields) {
-        const Column* found = nullptr;
-        for (const Column& c : std::as_const(columns)) {
-            if (c.name.compare(field.name, Qt::CaseInsensitive) == 0)
-                found = &c;
-        }
-        if (!found) {
-            throw Error(storemessages::missingField(where, field.name), Error::Kind::Engine);
-        }
-        const bool fits = field.kind == FieldKind::RowId     ? declaredAsInteger(found->type) && found->key
-                          : field.kind == FieldKind::Integer ? declaredAsInteger(found->type)
-                                                             : declaredAsText(found->type);
-        if (!fits) {
-            throw Error(storemessages::wrongFieldType(field.name, where, found->type), Error::Kind::Engine);
-        }
-    }
-
     QStringList names;
     {
         Statement list =

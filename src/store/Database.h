@@ -9,6 +9,7 @@
 
 #include <array>
 #include <atomic>
+#include <memory>
 #include <mutex>
 
 struct sqlite3;
@@ -16,6 +17,7 @@ struct sqlite3_stmt;
 
 namespace kvilbro {
 
+class CollectionLock;
 class Database;
 
 // A prepared statement borrowed from the database's cache. It is reset when it
@@ -58,6 +60,12 @@ private:
 
 // The one connection to the three table files in a working directory.
 // The numbers file is the main database; the areas and collector files are attached.
+//
+// The files are data, never code: a file that holds anything that could run
+// (triggers, views, virtual tables, other comparisons) or is damaged is
+// refused before anything is written to it. One program writes a collection
+// at a time (CollectionLock); a collection that cannot be written opens for
+// reading only.
 class Database {
 public:
     // Opens the three files by their bare names in `directory`, or in the
@@ -77,7 +85,21 @@ public:
     // The fields of each index of a table as found in its file.
     const QList<QStringList>& indexes(TableId table) const { return indexes_[index(table)]; }
 
+    // Absolute, fixed when the files were opened.
     QString filePath(TableId table) const;
+    QString folder() const { return directory_; }
+
+    // True when the collection could not be written when it was opened (files or
+    // folder without write permission, a read-only medium): it is shown, never changed.
+    bool isReadOnly() const { return readOnly_; }
+    // Throws the collector's message when the collection is open for reading only.
+    void requireWritable() const;
+    // Throws when the table's file was deleted or replaced since it was opened:
+    // a write would go to a file nobody will see again.
+    void requireUnchanged(TableId table) const;
+    // Moves every stored row from the journals into the table files themselves,
+    // so that the three files alone hold the collection. For idle moments.
+    void checkpoint();
     // True when `path` names one of the table files or a journal beside one.
     // Nothing else in the program may open them: the file would be lost, and
     // closing it again would drop the engine's locks on it.
@@ -89,13 +111,32 @@ public:
     [[noreturn]] void raise(TableId table, int code) const;
     QString describe(TableId table, int code, const QString& detail) const;
 
+    // Called by Statement before each step: every statement gets the same time limit.
+    void startStep() { stepStarted_.store(nowMs(), std::memory_order_relaxed); }
+
 private:
     static int index(TableId table) { return int(table); }
-    void verify(const TableDef& def);
+    static qint64 nowMs();
+    void openConnection(bool immutable);
+    QString uri(TableId table) const;
+    void refuseUnfitFiles();
+    void readIndexes(const TableDef& def);
+    void keepRowIdsUnique(const TableDef& def);
+    static int onProgress(void* self);
 
     QString directory_;
     // The table files as found when they were opened, before any dialog moved the current directory.
     std::array<QString, TableCount> canonicalPaths_;
+    struct FileId {
+        quint64 device = 0;
+        quint64 inode = 0;
+    };
+    std::array<FileId, TableCount> fileIds_;
+    std::shared_ptr<CollectionLock> lock_;
+    bool readOnly_ = false;
+    bool immutable_ = false;
+    std::atomic<qint64> stepStarted_{0};
+    qint64 stepLimitMs_ = 0;
     sqlite3* db_ = nullptr;
     QHash<QString, sqlite3_stmt*> cache_;
     // The modal preview reads its own views on a worker thread while the main

@@ -112,4 +112,52 @@ QString locateNeedsTexts()
     return QStringLiteral("Søgningen skal have én tekst for hvert felt.");
 }
 
+QString collectionInUse(const QString& folder)
+{
+    return QStringLiteral("Samlingen i mappen %1 er allerede åben i et andet Kvilbro-vindue eller i kvilbro-tables. "
+                          "Luk det først; to programmer må ikke skrive i samlingen på én gang.")
+        .arg(folder);
+}
+
+QString readOnlyCollection(const QString& folder)
+{
+    return QStringLiteral("Samlingen i mappen %1 er skrivebeskyttet. Den åbnes kun til læsning: "
+                          "du kan se og udskrive, men ikke ændre noget.")
+        .arg(folder);
+}
+
+QString notWrittenReadOnly(const QString& folder)
+{
+    return QStringLiteral("Samlingen i mappen %1 er kun åben til læsning, så intet kan ændres.").arg(folder);
+}
+
+QString fileGone(const QString& file)
+{
+    return QStringLiteral("Tabelfilen %1 er slettet eller erstattet, mens programmet kørte, så ændringen blev ikke "
+                          "gemt. Luk programmet og start det igen.")
+        .arg(file);
+}
+
+QString rowNotStored(const QString& file)
+{
+    return QStringLiteral("Rækken blev ikke gemt i tabelfilen %1: tabelmotoren skrev ikke præcis én række.").arg(file);
+}
+
+QString noCurrentArea()
+{
+    return QStringLiteral("Der er intet samleområde at tilføje numre til. Opret først et samleområde.");
+}
+
+QString areaExists(const QString& nationalId, const QString& description)
+{
+    return QStringLiteral("Der findes allerede et samleområde med National ID '%1' og beskrivelsen '%2'. "
+                          "To ens samleområder ville dele deres numre.")
+        .arg(nationalId, description);
+}
+
+QString tooSlow(const QString& file)
+{
+    return QStringLiteral("Arbejdet med tabelfilen %1 tog for lang tid og blev afbrudt.").arg(file);
+}
+
 } // namespace kvilbro::storemessages

@@ -20,5 +20,13 @@ QString rowGone(const QString& file);
 QString rowGoneNotStored(const QString& file);
 QString noRowToDelete(const QString& file);
 QString locateNeedsTexts();
+QString collectionInUse(const QString& folder);
+QString readOnlyCollection(const QString& folder);
+QString notWrittenReadOnly(const QString& folder);
+QString fileGone(const QString& file);
+QString rowNotStored(const QString& file);
+QString noCurrentArea();
+QString areaExists(const QString& nationalId, const QString& description);
+QString tooSlow(const QString& file);
 
 } // namespace kvilbro::storemessages

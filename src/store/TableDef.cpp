@@ -71,6 +71,34 @@ TableDef makeCollector()
 
 } // namespace
 
+QString TableDef::createTableSql(const QString& schema, const QString& name) const
+{
+    QStringList columns;
+    for (const FieldDef& f : fields) {
+        const QString type = f.kind == FieldKind::RowId     ? QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT")
+                             : f.kind == FieldKind::Integer ? QStringLiteral("INTEGER")
+                                                            : QStringLiteral("TEXT");
+        columns << quoted(f.name) + u' ' + type;
+    }
+    const QString prefix = schema.isEmpty() ? QString() : quoted(schema) + u'.';
+    return QStringLiteral("CREATE TABLE %1%2 (%3)")
+        .arg(prefix, quoted(name.isEmpty() ? tableName : name), columns.join(QStringLiteral(", ")));
+}
+
+QStringList TableDef::createIndexSql(const QString& schema) const
+{
+    const QString prefix = schema.isEmpty() ? QString() : quoted(schema) + u'.';
+    QStringList out;
+    for (const IndexDef& index : indexes) {
+        QStringList cols;
+        for (const QString& f : index.fields)
+            cols << quoted(f);
+        out << QStringLiteral("CREATE INDEX %1%2 ON %3 (%4)")
+                   .arg(prefix, quoted(index.name), quoted(tableName), cols.join(QStringLiteral(", ")));
+    }
+    return out;
+}
+
 QString quoted(const QString& name)
 {
     QString out = name;

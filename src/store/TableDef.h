@@ -44,6 +44,12 @@ struct TableDef {
     // Index of a field by name, letter case ignored; -1 if there is none.
     int fieldIndex(QStringView name) const;
     QString qualifiedName() const; // schema.table, quoted
+
+    // The statements that create the table in schema `schema` (empty: the
+    // connection's main) under `name` (empty: its own), and its indexes.
+    // Row ids count up for ever, so a deleted row's id is never given again.
+    QString createTableSql(const QString& schema = {}, const QString& name = {}) const;
+    QStringList createIndexSql(const QString& schema = {}) const;
 };
 
 // A field or table name quoted for SQL text. Only names from TableDef are ever quoted.

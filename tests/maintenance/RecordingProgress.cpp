@@ -22,6 +22,8 @@ void RecordingProgress::setPosition(int position)
     calls << QStringLiteral("position %1").arg(position);
     if (position < minimum_ || position > maximum_)
         breaches << calls.last();
+    if (onPosition)
+        onPosition(position);
 }
 
 void RecordingProgress::hide()

@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include <functional>
+
 namespace kvilbro::test {
 
 // Progress that writes down every call ("show <text>", "range 0 3", "position 1",
@@ -19,6 +21,8 @@ public:
     QStringList calls;
     QStringList breaches;
     bool visible = false;
+    // Called after each position, for tests that change the world mid-run.
+    std::function<void(int)> onPosition;
 
 private:
     int minimum_ = 0;

@@ -2,7 +2,10 @@
 // shown on the gauge, and limited to the current area.
 #include "CommandsFixture.h"
 
+#include <QFile>
 #include <QTest>
+
+#include <sqlite3.h>
 
 using namespace kvilbro;
 using namespace kvilbro::test;
@@ -173,16 +176,24 @@ private slots:
         Collection c;
         c.addArea("DK", "Danmark");
         seed(c, "DK", "Danmark", {"1", "2", "3", "4"});
-        c.exec("CREATE TRIGGER keep3 BEFORE DELETE ON stm2manc WHEN old.Nummer = 3 "
-               "BEGIN SELECT RAISE(ABORT, 'row 3 is locked'); END");
         Window w(c.path());
+        w.db.setBusyTimeout(50);
         w.dialogs.answerConfirm("Slet disse katalognumre ?", true);
         w.dialogs.answerInput("Bekræft sletning", "Skriv SLET", "SLET");
+        // Another program takes the file once two rows are gone.
+        sqlite3* other = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(c.file("stm2manc.DB")).constData(), &other), SQLITE_OK);
+        w.progress.onPosition = [&](int position) {
+            if (position == 1)
+                QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+        };
 
         QVERIFY(!w.run(&CollectionCommands::deleteArea));
+        QCOMPARE(sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(other);
 
         QCOMPARE(w.stops().size(), 1);
-        QVERIFY2(w.stops()[0].contains("row 3 is locked"), qPrintable(w.stops()[0]));
+        QVERIFY2(w.stops()[0].contains("låst af et andet program"), qPrintable(w.stops()[0]));
         QCOMPARE(storedNumbers(c.path(), "Danmark"), (QStringList{"3", "4"}));
         QCOMPARE(storedAreas(c.path()), QStringList{"DK|Danmark"});
         QCOMPARE(w.progress.calls.last(), QString("hide"));
