@@ -50,8 +50,6 @@ void CollectionCommands::addNumbers()
     const int count = CountAnswer::count(answer.text);
 
     const int nummer = numbers_.fieldIndex(u"Nummer");
-    const int stamoplysning = numbers_.fieldIndex(u"Stamoplysning");
-    const QString description = areas_.asText(u"Beskrivelse");
 
     progress_.setRange(0, count);
     progress_.setPosition(0);
@@ -63,8 +61,10 @@ void CollectionCommands::addNumbers()
         if (number > std::numeric_limits<qint32>::max())
             throw Error(invalidIntegerForFieldMessage(QString::number(number), QStringLiteral("Nummer")),
                         Error::Kind::Engine);
+        // The new row takes Land and Stamoplysning from the area exactly as
+        // stored: written as text they could be cut or normalised, and the
+        // row would belong to no area.
         numbers_.insert();
-        numbers_.setText(stamoplysning, description);
         numbers_.setInteger(nummer, number);
         numbers_.post();
         progress_.setPosition(int(i));

@@ -126,6 +126,15 @@ void Keyset::insert(int index, qint64 rowId, const QList<QVariant>& keyValues)
         keys_.insert(qsizetype(index) * keyCount_ + k, SortValue::from(keyValues.value(k)));
 }
 
+bool Keyset::hasKeys(int index, const QList<QVariant>& keyValues) const
+{
+    for (int k = 0; k < keyCount_; ++k) {
+        if (SortValue::compare(keys_[qsizetype(index) * keyCount_ + k], SortValue::from(keyValues.value(k))) != 0)
+            return false;
+    }
+    return true;
+}
+
 void Keyset::removeAt(int index)
 {
     rowIds_.removeAt(index);

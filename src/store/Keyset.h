@@ -42,6 +42,8 @@ public:
     // Where a row with these sort keys (and row id) belongs: before the first that sorts after it.
     int insertPosition(const QList<QVariant>& keyValues, qint64 rowId) const;
     void insert(int index, qint64 rowId, const QList<QVariant>& keyValues);
+    // Whether the row at `index` has these sort keys, so a changed row can stay where it is.
+    bool hasKeys(int index, const QList<QVariant>& keyValues) const;
     void removeAt(int index);
 
 private:

@@ -18,6 +18,22 @@ const RowCache::Row& RowCache::row(const Keyset& keyset, int index)
     return *it;
 }
 
+const RowCache::Row& RowCache::reread(qint64 rowId)
+{
+    if (rows_.size() > Limit)
+        rows_.clear();
+    const int fieldCount = int(def_.fields.size());
+    Row row(fieldCount);
+    // The block statement with one id; the other places stay NULL and match nothing.
+    Statement stmt = db_.prepare(def_.id, blockSql_);
+    stmt.bindInt(1, rowId);
+    if (stmt.step()) {
+        for (int f = 0; f < fieldCount; ++f)
+            row[f] = stmt.column(f);
+    }
+    return *rows_.insert(rowId, row);
+}
+
 void RowCache::readBlock(const Keyset& keyset, int index)
 {
     if (rows_.size() > Limit)

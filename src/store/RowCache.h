@@ -28,6 +28,8 @@ public:
     // another view since the keyset was read comes back blank.
     const Row& row(const Keyset& keyset, int index);
 
+    // Reads one row afresh, without its neighbours.
+    const Row& reread(qint64 rowId);
     void put(qint64 rowId, const Row& row) { rows_.insert(rowId, row); }
     void drop(qint64 rowId) { rows_.remove(rowId); }
     void clear() { rows_.clear(); }

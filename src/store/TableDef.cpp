@@ -19,6 +19,7 @@ TableDef makeAreas()
         {{QStringLiteral("stm2frim_order"),
           {QStringLiteral("National ID"), QStringLiteral("Beskrivelse"), QStringLiteral("Tæller")}}},
         2,
+        {QStringLiteral("National ID"), QStringLiteral("Beskrivelse")},
     };
 }
 

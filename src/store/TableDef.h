@@ -37,6 +37,9 @@ struct TableDef {
     QList<FieldDef> fields;
     QList<IndexDef> indexes;
     int rowIdField;
+    // Fields whose values together may be stored only once (the link an area
+    // gives its numbers); empty for none.
+    QStringList distinctFields = {};
 
     static const TableDef& get(TableId id);
     static const QList<const TableDef*>& all();

@@ -23,6 +23,11 @@ void TableView::finishPending()
 
 void TableView::beginInsert(int row)
 {
+    db_.requireWritable();
+    // A row of a linked view belongs to the master's current row; without one
+    // it would be stored where no view ever shows it.
+    if (master_ && master_->isEmpty())
+        throw Error(storemessages::noCurrentArea(), Error::Kind::Engine);
     returnRowId_ = currentRowId();
     buffer_ = Row(def_.fields.size());
     // The link fields come from the master's current row before anything is
@@ -66,9 +71,9 @@ void TableView::edit()
     }
     for (TableView* detail : std::as_const(details_))
         detail->finishPending();
+    db_.requireWritable();
     // Edit what is stored now, not what this view read some time ago.
-    cache_.drop(keyset_.rowId(current_));
-    const Row row = fetchRow(current_);
+    const Row row = cache_.reread(keyset_.rowId(current_));
     if (row.value(def_.rowIdField).isNull()) {
         throw Error(storemessages::rowGone(db_.filePath(def_.id)), Error::Kind::Engine);
     }
@@ -102,6 +107,12 @@ int TableView::insertPosition(const Row& row, qint64 rowId) const
 
 int TableView::placeStored(const Row& stored, qint64 rowId, int removedIndex, int fallback)
 {
+    if (removedIndex >= 0 && inRange(stored) && keyset_.hasKeys(removedIndex, sortKeys(stored))) {
+        // Its place in the order did not change: no shifting of the whole range.
+        current_ = removedIndex;
+        cache_.put(rowId, stored);
+        return removedIndex;
+    }
     if (removedIndex >= 0)
         keyset_.removeAt(removedIndex);
     if (inRange(stored)) {
@@ -118,6 +129,43 @@ int TableView::placeStored(const Row& stored, qint64 rowId, int removedIndex, in
     return -1;
 }
 
+bool TableView::rowStored(qint64 rowId)
+{
+    return !cache_.reread(rowId).value(def_.rowIdField).isNull();
+}
+
+void TableView::refuseDuplicate()
+{
+    if (def_.distinctFields.isEmpty())
+        return;
+    QStringList conditions;
+    QList<QVariant> values;
+    bool changed = state_ == State::Insert;
+    const Row* stored = state_ == State::Edit ? &fetchRow(current_) : nullptr;
+    for (const QString& name : def_.distinctFields) {
+        const int f = def_.fieldIndex(name);
+        conditions << QStringLiteral("%1 IS ?%2").arg(quoted(def_.fields[f].name)).arg(conditions.size() + 1);
+        values << buffer_.value(f);
+        if (stored && !sameFieldValue(stored->value(f), buffer_.value(f)))
+            changed = true;
+    }
+    if (!changed)
+        return; // rows the file held before are left as they are
+    conditions << QStringLiteral("%1 IS NOT ?%2").arg(quoted(def_.fields[def_.rowIdField].name)).arg(values.size() + 1);
+    Statement stmt = db_.prepare(def_.id, QStringLiteral("SELECT 1 FROM %1 WHERE %2 LIMIT 1")
+                                              .arg(def_.qualifiedName(), conditions.join(QStringLiteral(" AND "))));
+    ViewSql::bindRange(stmt, values);
+    if (state_ == State::Edit)
+        stmt.bindInt(int(values.size() + 1), keyset_.rowId(current_));
+    else
+        stmt.bindNull(int(values.size() + 1));
+    if (stmt.step()) {
+        throw Error(storemessages::areaExists(buffer_.value(def_.fieldIndex(def_.distinctFields.value(0))).toString(),
+                                              buffer_.value(def_.fieldIndex(def_.distinctFields.value(1))).toString()),
+                    Error::Kind::Engine);
+    }
+}
+
 void TableView::post()
 {
     if (state_ == State::Browse)
@@ -126,6 +174,9 @@ void TableView::post()
         detail->finishPending();
     if (beforeFinish_)
         beforeFinish_();
+    db_.requireWritable();
+    db_.requireUnchanged(def_.id);
+    refuseDuplicate();
     const bool upToDate = seen_ == db_.changeCount(def_.id);
     qint64 rowId = 0;
     if (state_ == State::Insert) {
@@ -136,7 +187,11 @@ void TableView::post()
                 stmt.bind(++p, buffer_[f]);
         }
         stmt.run();
+        // Exactly one row, and the one we think: an insert the file's rules
+        // skipped would otherwise send the next edits to another row.
         rowId = db_.lastInsertRowId();
+        if (db_.changesOfLastStatement() != 1 || !rowStored(rowId))
+            throw Error(storemessages::rowNotStored(db_.filePath(def_.id)), Error::Kind::Engine);
     } else {
         rowId = keyset_.rowId(current_);
         Statement stmt = db_.prepare(def_.id, sql_.update());
@@ -147,6 +202,8 @@ void TableView::post()
         }
         stmt.bindInt(p + 1, rowId);
         stmt.run();
+        if (db_.changesOfLastStatement() > 1)
+            throw Error(storemessages::rowNotStored(db_.filePath(def_.id)), Error::Kind::Engine);
         if (db_.changesOfLastStatement() == 0) {
             throw Error(storemessages::rowGoneNotStored(db_.filePath(def_.id)), Error::Kind::Engine);
         }
@@ -225,6 +282,8 @@ void TableView::remove()
     if (keyset_.isEmpty() || current_ < 0) {
         throw Error(storemessages::noRowToDelete(db_.filePath(def_.id)), Error::Kind::Engine);
     }
+    db_.requireWritable();
+    db_.requireUnchanged(def_.id);
     const bool upToDate = seen_ == db_.changeCount(def_.id);
     const qint64 rowId = keyset_.rowId(current_);
     {
