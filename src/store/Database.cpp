@@ -206,19 +206,15 @@ Database::Database(const QString& directory)
 
     stepLimitMs_ = OpeningLimitMs;
     try {
-        openConnection(false);
-        try {
-            refuseUnfitFiles();
-        } catch (const Error&) {
-            // A journal on a read-only medium cannot be read the usual way; an
-            // unchanging file can.
-            if (!readOnly_)
-                throw;
-            sqlite3_close(db_);
-            db_ = nullptr;
-            openConnection(true);
-            refuseUnfitFiles();
+        // Read-only, a journal can be read only through its shared-memory
+        // file; without one the files are read as they are, creating nothing.
+        bool immutable = false;
+        if (readOnly_) {
+            for (const TableDef* def : TableDef::all())
+                immutable = immutable || !QFileInfo::exists(filePath(def->id) + QStringLiteral("-shm"));
         }
+        openConnection(immutable);
+        refuseUnfitFiles();
         if (!readOnly_) {
             // Only now, with every file found sound, is anything written to them.
             for (const TableDef* def : TableDef::all()) {

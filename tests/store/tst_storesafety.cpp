@@ -1,0 +1,326 @@
+// The collection stays whole whatever it is handed: a second program on the
+// same folder, table files made to run code or damaged, a file replaced
+// under the program, a read-only medium, links that must match byte for byte.
+#include "Collection.h"
+#include "CollectionLock.h"
+#include "Error.h"
+#include "MainViews.h"
+#include "TableView.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+using namespace kvilbro;
+using kvilbro::test::Collection;
+using kvilbro::test::MainViews;
+
+namespace {
+
+QString openError(const QString& dir)
+{
+    try {
+        Database db(dir);
+    } catch (const Error& e) {
+        return e.message();
+    }
+    return QString();
+}
+
+QByteArray fileHash(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+}
+
+QString thrown(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const Error& e) {
+        return e.message();
+    }
+    return QString();
+}
+
+} // namespace
+
+class StoreSafetyTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { test::pinEnvironment(); }
+
+    // A second program on the folder is refused at once, also after a file of
+    // the folder was opened and closed elsewhere (as a file dialog does).
+    void oneWriterPerCollection()
+    {
+        Collection c;
+        c.addArea("DK", "Danmark");
+        c.closeConnections();
+        QProcess other;
+        other.start(KVILBRO_CRASH_POSTER, {c.path()});
+        QVERIFY(other.waitForReadyRead(10000));
+        {
+            QFile dialogPeek(c.file("stm2manc.DB"));
+            QVERIFY(dialogPeek.open(QIODevice::ReadOnly));
+        }
+        const QString message = openError(c.path());
+        other.kill();
+        other.waitForFinished();
+        QVERIFY2(message.contains("allerede åben") && message.contains(QDir(c.path()).canonicalPath()),
+                 qPrintable(message));
+        // Within one program the folder may be opened twice (the reports' own views).
+        MainViews first(c.path());
+        MainViews second(c.path());
+        QVERIFY(!first.db.isReadOnly() && !second.db.isReadOnly());
+    }
+
+    // A deleted row's id is never given to a new row, in files made before
+    // ids counted up for ever too (they are rebuilt once, keeping every row).
+    void rowIdsAreNotReused()
+    {
+        Collection c;
+        c.closeConnections();
+        const QString path = c.file("stm2manc.DB");
+        QVERIFY(QFile::remove(path));
+        sqlite3* raw = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(path).constData(), &raw), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(raw,
+                              "CREATE TABLE stm2manc (Land TEXT, Stamoplysning TEXT, Nummer INTEGER, Type TEXT, "
+                              "\"***\" TEXT, \"*\" TEXT, O TEXT, Billede TEXT, \"Bemærkning\" TEXT, "
+                              "\"Tæller\" INTEGER PRIMARY KEY);"
+                              "CREATE INDEX stm2manc_order ON stm2manc (Land, Stamoplysning, Nummer, Type, \"Tæller\");"
+                              "INSERT INTO stm2manc (Land, Stamoplysning, Nummer) VALUES ('DK','Danmark',1),"
+                              "('DK','Danmark',2),('DK','Danmark',3);",
+                              nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        sqlite3_close(raw);
+        c.addArea("DK", "Danmark");
+        MainViews v(c.path());
+        QCOMPARE(v.numbers.recordCount(), 3);
+        v.numbers.last();
+        QCOMPARE(v.numbers.currentRowId(), 3);
+        v.numbers.remove();
+        v.numbers.append();
+        v.numbers.setInteger(u"Nummer", 4);
+        v.numbers.post();
+        QCOMPARE(v.numbers.currentRowId(), 4);
+        QCOMPARE(c.count("stm2manc"), 3);
+    }
+
+    // Files that hold anything that could run, or that are damaged, are
+    // refused with the file and the reason named, and are not written to.
+    void hostileFilesRefused_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("trigger") << "stm2manc.DB"
+                                 << "CREATE TRIGGER wipe AFTER UPDATE ON stm2manc BEGIN DELETE FROM stm2manc; END"
+                                 << "udløseren (trigger) wipe";
+        QTest::newRow("recursive trigger")
+            << "stm2frim.db"
+            << "CREATE TRIGGER again AFTER INSERT ON stm2frim BEGIN INSERT INTO stm2frim (Beskrivelse) VALUES "
+               "(new.Beskrivelse); END"
+            << "udløseren (trigger) again";
+        QTest::newRow("view") << "Bruger2.db"
+                              << "CREATE VIEW everything AS SELECT * FROM Bruger2"
+                              << "visningen (view) everything";
+        QTest::newRow("virtual table") << "stm2manc.DB"
+                                       << "CREATE VIRTUAL TABLE words USING fts5(x)"
+                                       << "words";
+        QTest::newRow("case-blind link") << "stm2frim.db"
+                                         << "DROP TABLE stm2frim; CREATE TABLE stm2frim (\"National ID\" TEXT, "
+                                            "Beskrivelse TEXT COLLATE NOCASE, \"Tæller\" INTEGER PRIMARY KEY "
+                                            "AUTOINCREMENT)"
+                                         << "sammenligner feltet 'Beskrivelse' med NOCASE";
+        QTest::newRow("unique index that skips rows") << "stm2manc.DB"
+                                                      << "CREATE UNIQUE INDEX one ON stm2manc (Nummer)"
+                                                      << "unikke indeks one";
+        QTest::newRow("zero length") << "stm2manc.DB"
+                                     << ""
+                                     << "indeholder ikke tabellen stm2manc";
+    }
+    void hostileFilesRefused()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, sql);
+        QFETCH(QString, expected);
+        Collection c;
+        c.addArea("DK", "Danmark");
+        c.addNumber("DK", "Danmark", 1);
+        const QString path = c.file(file);
+        if (sql.isEmpty()) {
+            c.closeConnections();
+            QFile::remove(path + "-wal");
+            QFile::remove(path + "-shm");
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        } else {
+            c.exec(QString(sql).replace("stm2manc", file == "stm2manc.DB" ? "stm2manc" : "stm2manc"));
+        }
+        c.closeConnections();
+        const QByteArray before = fileHash(path);
+        const QString message = openError(c.path());
+        QVERIFY2(message.contains(expected) && message.contains(file), qPrintable(message));
+        QCOMPARE(fileHash(path), before);
+        if (sql.isEmpty())
+            QVERIFY(!QFile::exists(path + "-wal"));
+    }
+
+    void damagedPagesRefused()
+    {
+        Collection c;
+        c.addArea("DK", "Danmark");
+        c.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+               "INSERT INTO stm2manc (Land, Stamoplysning, Nummer, \"Bemærkning\") "
+               "SELECT 'DK', 'Danmark', i, 'bemærkning ' || i FROM n");
+        c.closeConnections();
+        {
+            QFile f(c.file("stm2manc.DB"));
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            // One page in the middle of the table, the rest sound.
+            f.seek(f.size() / 2 / 4096 * 4096 + 100);
+            f.write(QByteArray(800, '\x5a'));
+        }
+        const QString message = openError(c.path());
+        QVERIFY2(message.contains("beskadiget") && message.contains("stm2manc.DB"), qPrintable(message));
+    }
+
+    // An insert the file's rules silently skip is reported, not taken for stored.
+    void postChecksItsRow()
+    {
+        Collection c;
+        c.addArea("DK", "Danmark");
+        c.addNumber("DK", "Danmark", 1);
+        MainViews v(c.path());
+        // Another connection gives the table a rule that drops rows without a number.
+        c.exec("CREATE TABLE t2 AS SELECT * FROM stm2manc; DROP TABLE stm2manc; "
+               "CREATE TABLE stm2manc (Land TEXT, Stamoplysning TEXT, Nummer INTEGER NOT NULL ON CONFLICT IGNORE, "
+               "Type TEXT, \"***\" TEXT, \"*\" TEXT, O TEXT, Billede TEXT, \"Bemærkning\" TEXT, "
+               "\"Tæller\" INTEGER PRIMARY KEY AUTOINCREMENT); INSERT INTO stm2manc SELECT * FROM t2; DROP TABLE t2");
+        v.numbers.append();
+        v.numbers.setText(u"Bemærkning", "uden nummer");
+        const QString message = thrown([&] { v.numbers.post(); });
+        QVERIFY2(message.contains("blev ikke gemt"), qPrintable(message));
+        QCOMPARE(v.numbers.state(), TableView::State::Insert);
+    }
+
+    // New numbers link to their area exactly as it is stored, however it is spelled.
+    void linksAreExact_data()
+    {
+        QTest::addColumn<QString>("description");
+        QTest::newRow("not composed") << QString::fromUtf8("Cura\xc3\xa7"
+                                                           "ao") +
+                                             QChar(0x0301);
+        QTest::newRow("longer than the field") << QString(60, u'Ø');
+    }
+    void linksAreExact()
+    {
+        QFETCH(QString, description);
+        Collection c;
+        c.addArea("CW", description);
+        MainViews v(c.path());
+        v.numbers.append();
+        v.numbers.setInteger(u"Nummer", 1);
+        v.numbers.post();
+        QCOMPARE(v.numbers.recordCount(), 1);
+        QCOMPARE(c.scalar("SELECT Stamoplysning FROM stm2manc").toString(), description);
+    }
+
+    void noOrphansNoTwins()
+    {
+        Collection c;
+        {
+            MainViews empty(c.path());
+            const QString message = thrown([&] { empty.numbers.append(); });
+            QVERIFY2(message.contains("intet samleområde"), qPrintable(message));
+        }
+        c.addArea("DK", "Danmark");
+        c.addNumber("DK", "Danmark", 1);
+        MainViews v(c.path());
+        v.areas.append();
+        v.areas.setText(u"National ID", "DK");
+        v.areas.setText(u"Beskrivelse", "Danmark");
+        const QString message = thrown([&] { v.areas.post(); });
+        QVERIFY2(message.contains("findes allerede et samleområde"), qPrintable(message));
+        v.areas.setText(u"Beskrivelse", "Danmark II");
+        v.areas.post();
+        QCOMPARE(c.count("stm2frim"), 2);
+    }
+
+    // A file deleted or replaced under the program takes no more writes.
+    void fileReplacedUnderTheProgram()
+    {
+        Collection c;
+        c.addArea("DK", "Danmark");
+        c.addNumber("DK", "Danmark", 1);
+        c.closeConnections();
+        MainViews v(c.path());
+        const QString path = c.file("stm2manc.DB");
+        QVERIFY(QFile::copy(path, path + ".copy"));
+        QVERIFY(QFile::remove(path));
+        QVERIFY(QFile::rename(path + ".copy", path));
+        v.numbers.append();
+        v.numbers.setInteger(u"Nummer", 2);
+        const QString message = thrown([&] { v.numbers.post(); });
+        QVERIFY2(message.contains("slettet eller erstattet"), qPrintable(message));
+    }
+
+    // Files without write permission open for viewing; nothing is written.
+    void readOnlyCollection()
+    {
+        Collection c;
+        c.addArea("DK", "Danmark");
+        c.addNumber("DK", "Danmark", 7);
+        c.closeConnections();
+        for (const char* f : {"stm2frim.db", "stm2manc.DB", "Bruger2.db"}) {
+            QFile::remove(c.file(f) + "-wal");
+            QFile::remove(c.file(f) + "-shm");
+            QVERIFY(QFile::setPermissions(c.file(f), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        }
+        const QByteArray before = fileHash(c.file("stm2manc.DB"));
+        {
+            MainViews v(c.path());
+            QVERIFY(v.db.isReadOnly());
+            QCOMPARE(v.numbers.asText(u"Nummer"), QString("7"));
+            for (const auto& write : std::initializer_list<std::function<void()>>{
+                     [&] { v.numbers.edit(); }, [&] { v.numbers.append(); }, [&] { v.numbers.remove(); }}) {
+                const QString message = thrown(write);
+                QVERIFY2(message.contains("kun åben til læsning"), qPrintable(message));
+            }
+            QCOMPARE(v.numbers.state(), TableView::State::Browse);
+        }
+        QCOMPARE(fileHash(c.file("stm2manc.DB")), before);
+        QVERIFY(!QFile::exists(c.file("stm2manc.DB-wal")));
+    }
+
+    // The three table files alone hold every posted row once the program is idle.
+    void checkpointLeavesNothingInTheJournal()
+    {
+        Collection c;
+        c.addArea("DK", "Danmark");
+        c.closeConnections();
+        MainViews v(c.path());
+        v.numbers.append();
+        v.numbers.setInteger(u"Nummer", 5);
+        v.numbers.post();
+        v.db.checkpoint();
+        QTemporaryDir copy;
+        for (const char* f : {"stm2frim.db", "stm2manc.DB", "Bruger2.db"})
+            QVERIFY(QFile::copy(c.file(f), copy.filePath(f)));
+        MainViews fromCopy(copy.path());
+        QCOMPARE(fromCopy.numbers.recordCount(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(StoreSafetyTest)
+#include "tst_storesafety.moc"
