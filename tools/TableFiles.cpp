@@ -1,7 +1,9 @@
 #include "TableFiles.h"
 
+#include "CollectionLock.h"
 #include "DemoPictures.h"
 #include "Error.h"
+#include "FileCheck.h"
 #include "TableDef.h"
 
 #include <QDate>
@@ -93,6 +95,31 @@ private:
     sqlite3_stmt* stmt_ = nullptr;
 };
 
+// Whether an index with exactly these fields, in order, exists on the table.
+bool hasIndex(sqlite3* db, const QString& table, const QStringList& fields)
+{
+    QStringList names;
+    sqlite3_stmt* stmt = nullptr;
+    const QByteArray list = QStringLiteral("PRAGMA index_list(%1)").arg(quoted(table)).toUtf8();
+    if (sqlite3_prepare_v2(db, list.constData(), -1, &stmt, nullptr) == SQLITE_OK) {
+        while (sqlite3_step(stmt) == SQLITE_ROW)
+            names << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1)));
+    }
+    sqlite3_finalize(stmt);
+    for (const QString& name : std::as_const(names)) {
+        QStringList columns;
+        const QByteArray info = QStringLiteral("PRAGMA index_info(%1)").arg(quoted(name)).toUtf8();
+        if (sqlite3_prepare_v2(db, info.constData(), -1, &stmt, nullptr) == SQLITE_OK) {
+            while (sqlite3_step(stmt) == SQLITE_ROW)
+                columns << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 2)));
+        }
+        sqlite3_finalize(stmt);
+        if (columns == fields)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 void create(const QString& dir)
@@ -101,6 +128,7 @@ void create(const QString& dir)
     if (!target.exists())
         throw Error(
             QStringLiteral("The folder %1 does not exist.").arg(QDir::toNativeSeparators(target.absolutePath())));
+    const auto lock = CollectionLock::acquire(target.absolutePath());
     for (const TableDef* def : TableDef::all()) {
         const QString file = pathIn(dir, *def);
         if (QFileInfo::exists(file)) {
@@ -128,6 +156,8 @@ void writeCollector(const QString& dir, const Collector& c)
         throw Error(QStringLiteral("%1 does not exist; run create first.").arg(QDir::toNativeSeparators(file)));
     if (!c.date.isEmpty() && !QDate::fromString(c.date, Qt::ISODate).isValid())
         throw Error(QStringLiteral("'%1' is not a date of the form YYYY-MM-DD.").arg(c.date));
+    // Not while the program (or another tool) writes the collection.
+    const auto lock = CollectionLock::acquire(QFileInfo(file).absolutePath());
     Db db = openFile(file, SQLITE_OPEN_READWRITE);
     exec(db.get(), file, QStringLiteral("BEGIN IMMEDIATE"));
     exec(db.get(), file, QStringLiteral("DELETE FROM %1").arg(quoted(def.tableName)));
@@ -235,63 +265,24 @@ QStringList check(const QString& dir)
             faults << QStringLiteral("%1: cannot be opened (%2).").arg(name, QString::fromUtf8(sqlite3_errmsg(raw)));
             continue;
         }
-        auto rows = [&](const QString& sql, int column, QString* error) {
-            QStringList out;
-            sqlite3_stmt* stmt = nullptr;
-            if (sqlite3_prepare_v2(db.get(), sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK) {
-                *error = QString::fromUtf8(sqlite3_errmsg(db.get()));
-                sqlite3_finalize(stmt);
-                return out;
-            }
-            int step;
-            while ((step = sqlite3_step(stmt)) == SQLITE_ROW)
-                out << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, column)));
-            if (step != SQLITE_DONE)
-                *error = QString::fromUtf8(sqlite3_errmsg(db.get()));
-            sqlite3_finalize(stmt);
-            return out;
-        };
-        QString error;
-        const QStringList integrity = rows(QStringLiteral("PRAGMA integrity_check"), 0, &error);
-        if (!error.isEmpty()) {
-            faults << QStringLiteral("%1: not a sound SQLite database (%2).").arg(name, error);
-            continue;
-        }
-        if (integrity != QStringList{QStringLiteral("ok")}) {
-            for (const QString& line : integrity)
-                faults << QStringLiteral("%1: integrity check: %2").arg(name, line);
-        }
-        const QString table = quoted(def->tableName);
-        const QStringList columns = rows(QStringLiteral("PRAGMA table_info(%1)").arg(table), 1, &error);
-        const QStringList types = rows(QStringLiteral("PRAGMA table_info(%1)").arg(table), 2, &error);
-        if (columns.isEmpty()) {
-            faults << QStringLiteral("%1: the table %2 is missing.").arg(name, def->tableName);
-            continue;
-        }
-        for (const FieldDef& field : def->fields) {
-            const qsizetype at = columns.indexOf(field.name);
-            if (at < 0) {
-                faults << QStringLiteral("%1: the field '%2' is missing.").arg(name, field.name);
-                continue;
-            }
-            const bool integer = field.kind == FieldKind::Integer || field.kind == FieldKind::RowId;
-            const QString want = integer ? QStringLiteral("INTEGER") : QStringLiteral("TEXT");
-            if (types[at].compare(want, Qt::CaseInsensitive) != 0)
-                faults << QStringLiteral("%1: the field '%2' has the type %3, not %4.")
-                              .arg(name, field.name, types[at], want);
-        }
-        const QStringList indexNames = rows(QStringLiteral("PRAGMA index_list(%1)").arg(table), 1, &error);
-        for (const IndexDef& index : def->indexes) {
-            bool present = false;
-            for (const QString& indexName : indexNames) {
-                if (rows(QStringLiteral("PRAGMA index_info(%1)").arg(quoted(indexName)), 2, &error) == index.fields)
-                    present = true;
-            }
-            if (!present) {
-                faults << QStringLiteral("%1: the index on (%2) is missing.")
-                              .arg(name, index.fields.join(QStringLiteral(", ")));
+        // The program's own checks, on a connection where nothing in the file can run.
+        sqlite3_db_config(db.get(), SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+        sqlite3_db_config(db.get(), SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+        sqlite3_db_config(db.get(), SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+        sqlite3_db_config(db.get(), SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
+        const QString main = QStringLiteral("main");
+        QStringList found = filecheck::damage(db.get(), main, name, true);
+        if (found.isEmpty())
+            found = filecheck::schemaFaults(db.get(), main, *def, name);
+        if (found.isEmpty()) {
+            found = filecheck::dataFaults(db.get(), main, *def, name);
+            for (const IndexDef& index : def->indexes) {
+                if (!hasIndex(db.get(), def->tableName, index.fields))
+                    found << QStringLiteral("%1: the index on (%2) is missing.")
+                                 .arg(name, index.fields.join(QStringLiteral(", ")));
             }
         }
+        faults << found;
     }
     return faults;
 }

@@ -185,10 +185,20 @@ private slots:
             << "stm2manc.DB: the index on (Land, Stamoplysning, Nummer, Type, Tæller) is missing.";
         QTest::newRow("damaged") << "stm2manc.DB"
                                  << "garble"
-                                 << "stm2manc.DB:";
+                                 << "Tabelfilen stm2manc.DB er beskadiget";
         QTest::newRow("not a database") << "stm2frim.db"
                                         << "text"
-                                        << "stm2frim.db: not a sound SQLite database";
+                                        << "Filen stm2frim.db er ikke en tabelfil";
+        // The same verdicts as the program's, and the values it could not use.
+        QTest::newRow("a trigger") << "stm2manc.DB"
+                                   << "CREATE TRIGGER t AFTER INSERT ON stm2manc BEGIN SELECT 1; END"
+                                   << "udløseren (trigger) t";
+        QTest::newRow("a number that is none") << "stm2manc.DB"
+                                               << "UPDATE stm2manc SET Nummer = 'abc' WHERE \"Tæller\" = 5"
+                                               << "stm2manc.DB, række 5: feltet 'Nummer' er ikke et helt tal";
+        QTest::newRow("a text too long") << "stm2manc.DB"
+                                         << "UPDATE stm2manc SET O = 'xxxx' WHERE \"Tæller\" = 7"
+                                         << "stm2manc.DB, række 7: feltet 'O' er længere end 3 tegn";
     }
 
     void checkFindsFaults()
