@@ -70,8 +70,15 @@ QVariant TableModel::data(const QModelIndex& index, int role) const
         return QVariant();
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::EditRole:
-        return view_.rowText(index.row(), fields_[index.column()]);
+    case Qt::EditRole: {
+        // A foreign file may hold more than the field takes; the grid shows
+        // what the field can hold, not megabytes that would stall each paint.
+        const FieldDef& field = view_.table().fields[fields_[index.column()]];
+        QString text = view_.rowText(index.row(), fields_[index.column()]);
+        if (field.kind == FieldKind::Text && text.size() > field.width)
+            text.truncate(field.width);
+        return text;
+    }
     case Qt::TextAlignmentRole:
         return int(columns_[index.column()].alignment);
     default:

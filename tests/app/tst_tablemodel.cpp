@@ -89,6 +89,18 @@ private slots:
     // A grid keeps its current row and selection through persistent indexes:
     // they must follow a stored row to its place in the order, and the rows
     // it passed must shift, or the grid shows one row and edits another.
+    // A foreign file's oversized text shows only as much as its field holds.
+    void showsNoMoreThanTheFieldHolds()
+    {
+        test::Collection c;
+        c.addArea("DK", "Danmark");
+        c.addNumber("DK", "Danmark", 1, QString(20000, 'a'));
+        Database db(c.path());
+        const CollectionViews views(db, CollectionWindow::MainWindow);
+        TableModel model(views.numbers(), {{"Nummer", 50}, {"Type", 50}});
+        QCOMPARE(model.index(0, 1).data().toString(), QString(10, 'a'));
+    }
+
     void storedRowTakesItsIndexAlong_data()
     {
         QTest::addColumn<QString>("typed");
