@@ -33,11 +33,13 @@ const QStringList NumberOrder{QStringLiteral("Land"), QStringLiteral("Stamoplysn
                               QStringLiteral("Type"), QStringLiteral("Tæller")};
 
 // Three areas: "Stor" with 10 000 numbers, two others with 1 000 each, their rows interleaved in the file.
-void makeCollection(const QTemporaryDir& dir)
+void makeCollection(const QTemporaryDir& dir, int areaRows = AreaRows)
 {
     tablefiles::create(dir.path());
-    bench::fillLarge(dir.path(), 3, AreaRows + 2000, AreaRows, BigArea);
+    bench::fillLarge(dir.path(), 3, areaRows + 2000, areaRows, BigArea);
 }
+
+constexpr int ClearedRows = 50000;
 
 class PaintCounter : public QObject {
 public:
@@ -92,13 +94,13 @@ struct MainWindowStandIn {
 // Runs one command, answered by `answer`, on a fresh copy of the collection;
 // only the command is timed. Gives the number of gauge repaints.
 int runCommand(benchmark::State& state, void (CollectionCommands::*command)(), const QString& answer,
-               const std::function<bool(MainWindowStandIn&)>& done)
+               const std::function<bool(MainWindowStandIn&)>& done, int areaRows = AreaRows)
 {
     int paints = 0;
     for (auto _ : state) {
         state.PauseTiming();
         QTemporaryDir dir;
-        makeCollection(dir);
+        makeCollection(dir, areaRows);
         auto w = std::make_unique<MainWindowStandIn>(dir.path());
         w->dialogs.answerInput(answer);
         state.ResumeTiming();
@@ -187,8 +189,54 @@ void BM_DeletePlainSqliteFloor(benchmark::State& state)
     state.counters["deletes"] = AreaRows;
 }
 
+// "Slet afkr&ydsning" on an area of 50 000 numbers: each row edited and posted on its own.
+void BM_ClearMarksCommand(benchmark::State& state)
+{
+    runCommand(
+        state, &CollectionCommands::clearMarks, QStringLiteral("SLET"),
+        [](MainWindowStandIn& w) { return w.numbers.recordCount() == ClearedRows && w.numbers.asText(u"O").isEmpty(); },
+        ClearedRows);
+    state.counters["posts"] = ClearedRows;
+}
+
+// The floor: the same rows by single-row UPDATEs by row id, one transaction each.
+void BM_ClearMarksPlainSqliteFloor(benchmark::State& state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        QTemporaryDir dir;
+        makeCollection(dir, ClearedRows);
+        sqlite3* db = bench::openLikeStore(dir.path());
+        QList<qint64> ids;
+        sqlite3_stmt* stmt = nullptr;
+        sqlite3_prepare_v2(db,
+                           "SELECT \"Tæller\" FROM main.stm2manc WHERE Land='A1' AND Stamoplysning='Stor' "
+                           "ORDER BY Nummer, Type, \"Tæller\"",
+                           -1, &stmt, nullptr);
+        while (sqlite3_step(stmt) == SQLITE_ROW)
+            ids << sqlite3_column_int64(stmt, 0);
+        sqlite3_finalize(stmt);
+        sqlite3_prepare_v3(db, "UPDATE main.stm2manc SET O=NULL, \"***\"=NULL, \"*\"=NULL WHERE \"Tæller\"=?1", -1,
+                           SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
+        state.ResumeTiming();
+        for (qint64 id : std::as_const(ids)) {
+            sqlite3_bind_int64(stmt, 1, id);
+            if (sqlite3_step(stmt) != SQLITE_DONE)
+                state.SkipWithError("update failed");
+            sqlite3_reset(stmt);
+        }
+        state.PauseTiming();
+        sqlite3_finalize(stmt);
+        sqlite3_close(db);
+        state.ResumeTiming();
+    }
+    state.counters["posts"] = ClearedRows;
+}
+
 } // namespace
 
+BENCHMARK(BM_ClearMarksCommand)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_ClearMarksPlainSqliteFloor)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_AddNumbersCommand)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_AddPlainSqliteFloor)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_DeleteAreaCommand)->Unit(benchmark::kMillisecond)->Iterations(3);

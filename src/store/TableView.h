@@ -159,6 +159,7 @@ private:
 
     State state_ = State::Browse;
     Row buffer_;
+    Row original_; // the stored row an edit began from
     bool modified_ = false;
     int insertRow_ = 0;
     qint64 returnRowId_ = -1;

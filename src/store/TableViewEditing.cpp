@@ -72,12 +72,16 @@ void TableView::edit()
     for (TableView* detail : std::as_const(details_))
         detail->finishPending();
     db_.requireWritable();
-    // Edit what is stored now, not what this view read some time ago.
-    const Row row = cache_.reread(keyset_.rowId(current_));
+    // Edit what is stored now, not what this view read some time ago. Only
+    // this program writes the collection (CollectionLock), so a row read
+    // since its last change here is what is stored.
+    const qint64 rowId = keyset_.rowId(current_);
+    const Row row = seen_ == db_.changeCount(def_.id) ? fetchRow(current_) : cache_.reread(rowId);
     if (row.value(def_.rowIdField).isNull()) {
         throw Error(storemessages::rowGone(db_.filePath(def_.id)), Error::Kind::Engine);
     }
     buffer_ = row;
+    original_ = row;
     state_ = State::Edit;
     modified_ = false;
     emit positionChanged();
@@ -194,12 +198,17 @@ void TableView::post()
             throw Error(storemessages::rowNotStored(db_.filePath(def_.id)), Error::Kind::Engine);
     } else {
         rowId = keyset_.rowId(current_);
-        Statement stmt = db_.prepare(def_.id, sql_.update());
-        int p = 0;
+        // Only the fields that changed: an unchanged indexed field then costs
+        // no index update, and nothing else is written over.
+        QList<int> changed;
         for (int f = 0; f < def_.fields.size(); ++f) {
-            if (f != def_.rowIdField)
-                stmt.bind(++p, buffer_[f]);
+            if (f != def_.rowIdField && !sameFieldValue(original_.value(f), buffer_[f]))
+                changed << f;
         }
+        Statement stmt = db_.prepare(def_.id, sql_.updateOf(changed));
+        int p = 0;
+        for (int f : std::as_const(changed))
+            stmt.bind(++p, buffer_[f]);
         stmt.bindInt(p + 1, rowId);
         stmt.run();
         if (db_.changesOfLastStatement() > 1)
@@ -228,6 +237,7 @@ void TableView::post()
     }
     state_ = State::Browse;
     buffer_.clear();
+    original_.clear();
     modified_ = false;
     if (upToDate) {
         placeStored(stored, rowId, was == State::Edit ? current_ : -1, from);

@@ -46,6 +46,7 @@ ViewSql::ViewSql(const TableDef& def, const QList<int>& orderFields, const QList
         params << QStringLiteral("?%1").arg(p);
         assignments << QStringLiteral("%1=?%2").arg(column).arg(p);
     }
+    columns_ = all;
     QStringList blockParams;
     for (int i = 1; i <= BlockSize; ++i)
         blockParams << QStringLiteral("?%1").arg(i);
@@ -54,6 +55,18 @@ ViewSql::ViewSql(const TableDef& def, const QList<int>& orderFields, const QList
     insert_ = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table_, dataColumns.join(u','), params.join(u','));
     update_ = QStringLiteral("UPDATE %1 SET %2 WHERE %3=?%4").arg(table_, assignments.join(u','), rowId_).arg(p + 1);
     remove_ = QStringLiteral("DELETE FROM %1 WHERE %2=?1").arg(table_, rowId_);
+}
+
+QString ViewSql::updateOf(const QList<int>& fields) const
+{
+    QStringList assignments;
+    for (int f : fields)
+        assignments << QStringLiteral("%1=?%2").arg(columns_[f]).arg(assignments.size() + 1);
+    if (assignments.isEmpty())
+        assignments << QStringLiteral("%1=%1").arg(rowId_); // still tells whether the row is there
+    return QStringLiteral("UPDATE %1 SET %2 WHERE %3=?%4")
+        .arg(table_, assignments.join(u','), rowId_)
+        .arg(fields.size() + 1);
 }
 
 QString ViewSql::rowsOf(const QStringList& columns) const

@@ -29,6 +29,8 @@ public:
     const QString& insert() const { return insert_; }
     const QString& update() const { return update_; }
     const QString& remove() const { return remove_; }
+    // Sets only `fields` (parameters 1..n), the row id is parameter n + 1.
+    QString updateOf(const QList<int>& fields) const;
 
     // The `columns` of every row of the range, in order.
     QString rowsOf(const QStringList& columns) const;
@@ -49,6 +51,7 @@ private:
     QString insert_;
     QString update_;
     QString remove_;
+    QStringList columns_; // every field, quoted, in table order
 };
 
 } // namespace kvilbro
