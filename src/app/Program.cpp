@@ -4,6 +4,7 @@
 #include "Dialogs.h"
 #include "Error.h"
 #include "ErrorGuard.h"
+#include "StoreMessages.h"
 #include "TAboutBox.h"
 #include "TForm2.h"
 #include "TForm6.h"
@@ -11,6 +12,8 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -20,6 +23,7 @@ Program::Program(Dialogs& dialogs) : dialogs_(dialogs) {}
 
 Program::~Program()
 {
+    idle_.reset();
     markTypeList_.reset();
     about_.reset();
     viewer_.reset();
@@ -59,7 +63,26 @@ bool Program::start()
         return fail(e);
     }
     form2_->setMarkTypeList(markTypeList_.get());
+    if (db_->isReadOnly())
+        dialogs_.message(storemessages::readOnlyCollection(QDir::toNativeSeparators(db_->folder())));
+    // Posted rows reach the table files themselves soon after the collector
+    // stops, so the three files alone always hold the collection.
+    idle_ = std::make_unique<QTimer>();
+    idle_->setInterval(IdleCheckpointMs);
+    QObject::connect(idle_.get(), &QTimer::timeout, idle_.get(), [this] { checkpointWhenIdle(); });
+    idle_->start();
     return true;
+}
+
+void Program::checkpointWhenIdle()
+{
+    quint64 changes = 0;
+    for (TableId table : {TableId::Areas, TableId::Numbers, TableId::Collector})
+        changes += db_->changeCount(table);
+    if (changes == checkpointedAt_ || QApplication::activeModalWidget())
+        return;
+    db_->checkpoint();
+    checkpointedAt_ = changes;
 }
 
 int Program::run()

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <QtGlobal>
+
 #include <memory>
+
+class QTimer;
 
 namespace kvilbro {
 
@@ -32,7 +36,11 @@ public:
     TForm6* viewer() const { return viewer_.get(); }
     TQuickReport5* markTypeList() const { return markTypeList_.get(); }
 
+    // How long after the last change the posted rows are moved into the table files.
+    static constexpr int IdleCheckpointMs = 1000;
+
 private:
+    void checkpointWhenIdle();
     // The fatal start-up box (and the same text on standard error); false.
     bool fail(const Error& e);
 
@@ -42,6 +50,8 @@ private:
     std::unique_ptr<TForm6> viewer_;
     std::unique_ptr<TAboutBox> about_;
     std::unique_ptr<TQuickReport5> markTypeList_;
+    std::unique_ptr<QTimer> idle_;
+    quint64 checkpointedAt_ = 0;
 };
 
 } // namespace kvilbro
