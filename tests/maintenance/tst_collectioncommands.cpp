@@ -72,6 +72,46 @@ private slots:
         QVERIFY(w.progress.calls.isEmpty());
     }
 
+    // New numbers link to their area exactly as the area is stored, even when
+    // it is spelled in a way the program would not write itself.
+    void addNumbersLinkExactly_data()
+    {
+        QTest::addColumn<QString>("description");
+        QTest::newRow("not composed") << QString::fromUtf8("Cura\xc3\xa7"
+                                                           "ao") +
+                                             QChar(0x0301);
+        QTest::newRow("longer than the field") << QString(60, u'Ø');
+    }
+    void addNumbersLinkExactly()
+    {
+        QFETCH(QString, description);
+        Collection c;
+        c.addArea("CW", description);
+        Window w(c.path());
+        w.dialogs.answerInput("Hvor mange numre skal tilføjes ?", "", "2");
+        QVERIFY(w.run(&CollectionCommands::addNumbers));
+        QCOMPARE(w.numbers.recordCount(), 2);
+        QCOMPARE(c.count("stm2manc"), 2);
+        QCOMPARE(c.scalar("SELECT min(Stamoplysning) FROM stm2manc").toString(), description);
+        QCOMPARE(c.scalar("SELECT max(Stamoplysning) FROM stm2manc").toString(), description);
+    }
+
+    // A second area with the same link would take over the first one's numbers.
+    void newAreaTwinRefused()
+    {
+        Collection c;
+        c.addArea("DK", "Danmark");
+        seed(c, "DK", "Danmark", {"1", "2"});
+        Window w(c.path());
+        w.dialogs.answerInput("Opret nyt samleområde", "Indtast beskrivelse", "Danmark");
+        w.dialogs.answerInput("Opret nyt samleområde", "Indtast Nationalitets ID", "DK");
+        QVERIFY(!w.run(&CollectionCommands::newArea));
+        QVERIFY2(w.stops().value(0).contains("findes allerede et samleområde"), qPrintable(w.stops().value(0)));
+        w.areas.cancel();
+        QCOMPARE(storedAreas(c.path()), QStringList{"DK|Danmark"});
+        QCOMPARE(storedNumbers(c.path(), "Danmark"), (QStringList{"1", "2"}));
+    }
+
     void addNumbers_data()
     {
         QTest::addColumn<QStringList>("existing");

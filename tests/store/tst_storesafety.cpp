@@ -214,28 +214,6 @@ private slots:
         QCOMPARE(v.numbers.state(), TableView::State::Insert);
     }
 
-    // New numbers link to their area exactly as it is stored, however it is spelled.
-    void linksAreExact_data()
-    {
-        QTest::addColumn<QString>("description");
-        QTest::newRow("not composed") << QString::fromUtf8("Cura\xc3\xa7"
-                                                           "ao") +
-                                             QChar(0x0301);
-        QTest::newRow("longer than the field") << QString(60, u'Ø');
-    }
-    void linksAreExact()
-    {
-        QFETCH(QString, description);
-        Collection c;
-        c.addArea("CW", description);
-        MainViews v(c.path());
-        v.numbers.append();
-        v.numbers.setInteger(u"Nummer", 1);
-        v.numbers.post();
-        QCOMPARE(v.numbers.recordCount(), 1);
-        QCOMPARE(c.scalar("SELECT Stamoplysning FROM stm2manc").toString(), description);
-    }
-
     void noOrphansNoTwins()
     {
         Collection c;
