@@ -3,8 +3,12 @@
 #include "Error.h"
 
 #include <QDir>
-#include <QSaveFile>
 #include <QStringEncoder>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
 
 namespace kvilbro {
 
@@ -45,14 +49,20 @@ void Settings::writeFile() const
     const QString text = defaultPicture + QStringLiteral("\r\n") + reportPicture + QStringLiteral("\r\n") + readmeFile +
                          QStringLiteral("\r\n");
     const QByteArray bytes = encoder.encode(text);
-    // Written aside and renamed into place, so a full disk never leaves half a file.
-    QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly))
+    // Written to a new file beside it, flushed to the disk and renamed over
+    // the old one: a full disk leaves the old file, and a symbolic link of
+    // that name is replaced, never followed to overwrite what it points to.
+    QTemporaryFile file(QDir::current().filePath(name + QStringLiteral(".XXXXXX")));
+    if (!file.open())
         throw fail(file.errorString());
-    if (file.write(bytes) != bytes.size())
+    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    if (file.write(bytes) != bytes.size() || !file.flush())
         throw fail(file.errorString());
-    if (!file.commit())
-        throw fail(file.errorString());
+    if (::fsync(file.handle()) != 0)
+        throw fail(QString::fromLocal8Bit(std::strerror(errno)));
+    if (::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(name).constData()) != 0)
+        throw fail(QString::fromLocal8Bit(std::strerror(errno)));
+    file.setAutoRemove(false); // it has its final name now
 }
 
 } // namespace kvilbro

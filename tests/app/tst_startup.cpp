@@ -5,6 +5,7 @@
 #include "BevelPanel.h"
 #include "DBEdit.h"
 #include "DBGrid.h"
+#include "Error.h"
 #include "ErrorGuard.h"
 #include "Gauge.h"
 #include "Settings.h"
@@ -18,6 +19,9 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
 
 using namespace kvilbro;
 using namespace kvilbro::test;
@@ -100,6 +104,61 @@ private slots:
             ansi.encode(full + "/frim.bmp\r\n" + full + "/frim2.jpg\r\n" + full + "/readme.html\r\n");
         QCOMPARE(bytes, expected);
         QVERIFY(bytes.contains("Frim\xe6rker p\xe5 \xc6r\xf8")); // single bytes, not UTF-8
+    }
+
+    // The settings file replaces a symbolic link of its name instead of
+    // writing through it, and a full disk leaves the old file and says so.
+    void settingsFileWrittenSafely_data()
+    {
+        QTest::addColumn<bool>("diskFull");
+        QTest::newRow("through a link") << false;
+        QTest::newRow("disk full") << true;
+    }
+    void settingsFileWrittenSafely()
+    {
+        QFETCH(bool, diskFull);
+        QTemporaryDir dir;
+        QFile other(dir.filePath("andet.txt"));
+        QVERIFY(other.open(QIODevice::WriteOnly));
+        other.write("the collector's own text\r\n");
+        other.close();
+        QVERIFY(QFile::link(dir.filePath("andet.txt"), dir.filePath("MankoSys.stm")));
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+        Settings settings;
+        settings.setPathsFromWorkingDirectory();
+        QString error;
+        {
+            rlimit saved{};
+            getrlimit(RLIMIT_FSIZE, &saved);
+            if (diskFull) {
+                std::signal(SIGXFSZ, SIG_IGN);
+                rlimit tiny = saved;
+                tiny.rlim_cur = 16;
+                setrlimit(RLIMIT_FSIZE, &tiny);
+            }
+            try {
+                settings.writeFile();
+            } catch (const Error& e) {
+                error = e.message();
+            }
+            setrlimit(RLIMIT_FSIZE, &saved);
+        }
+        QDir::setCurrent(before);
+        QFile target(dir.filePath("andet.txt"));
+        QVERIFY(target.open(QIODevice::ReadOnly));
+        QCOMPARE(target.readAll(), QByteArray("the collector's own text\r\n"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::System).size(), 2); // no temporary file left
+        if (diskFull) {
+            QVERIFY2(error.startsWith("Indstillingsfilen "), qPrintable(error));
+            QVERIFY(QFileInfo(dir.filePath("MankoSys.stm")).isSymLink());
+        } else {
+            QVERIFY2(error.isEmpty(), qPrintable(error));
+            QVERIFY(!QFileInfo(dir.filePath("MankoSys.stm")).isSymLink());
+            QFile written(dir.filePath("MankoSys.stm"));
+            QVERIFY(written.open(QIODevice::ReadOnly));
+            QCOMPARE(written.readAll().count("\r\n"), 3);
+        }
     }
 
     void missingTableIsFatal_data()
