@@ -9,6 +9,7 @@
 #include "TForm2.h"
 #include "TForm6.h"
 #include "TQuickReport5.h"
+#include "TerminationSignals.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -23,6 +24,7 @@ Program::Program(Dialogs& dialogs) : dialogs_(dialogs) {}
 
 Program::~Program()
 {
+    termination_.reset();
     idle_.reset();
     markTypeList_.reset();
     about_.reset();
@@ -71,6 +73,8 @@ bool Program::start()
     idle_->setInterval(IdleCheckpointMs);
     QObject::connect(idle_.get(), &QTimer::timeout, idle_.get(), [this] { checkpointWhenIdle(); });
     idle_->start();
+    termination_ = std::make_unique<TerminationSignals>();
+    QObject::connect(termination_.get(), &TerminationSignals::arrived, form2_.get(), &TForm2::endSession);
     return true;
 }
 

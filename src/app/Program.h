@@ -14,6 +14,7 @@ class TAboutBox;
 class TForm2;
 class TForm6;
 class TQuickReport5;
+class TerminationSignals;
 class Error;
 
 // Everything start-up builds, in the order it builds it; all of it lives until
@@ -51,6 +52,7 @@ private:
     std::unique_ptr<TAboutBox> about_;
     std::unique_ptr<TQuickReport5> markTypeList_;
     std::unique_ptr<QTimer> idle_;
+    std::unique_ptr<TerminationSignals> termination_;
     quint64 checkpointedAt_ = 0;
 };
 

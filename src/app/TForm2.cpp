@@ -12,6 +12,7 @@
 #include "Gauge.h"
 #include "ImageWidget.h"
 #include "LabelGaugeProgress.h"
+#include "PendingRows.h"
 #include "PictureOpenDialog.h"
 #include "PicturePanel.h"
 #include "PicturePopupMenu.h"
@@ -554,16 +555,25 @@ void TForm2::placeStretchingControls()
 
 void TForm2::closeEvent(QCloseEvent* event)
 {
-    // What the collector typed is stored, not lost; if it cannot be, the window stays.
-    const bool stored = ErrorGuard::guarded([this] {
-        Table2->finishPending();
-        Table1->finishPending();
-    });
-    if (!stored) {
-        event->ignore();
-        return;
+    // What the collector typed is stored, not lost; when it cannot be, the
+    // collector chooses between keeping the window and closing without it.
+    const QString failure = pendingrows::store({Table2, Table1});
+    if (!failure.isEmpty()) {
+        if (!dialogs_.confirm(QStringLiteral("Rækken kan ikke gemmes:\n%1\n\nLuk uden at gemme den?").arg(failure))) {
+            event->ignore();
+            return;
+        }
+        pendingrows::drop({Table2, Table1});
     }
     event->accept();
+    QApplication::quit();
+}
+
+void TForm2::endSession()
+{
+    // Nobody is there to answer at logout: store what can be stored, drop the rest.
+    if (!pendingrows::store({Table2, Table1}).isEmpty())
+        pendingrows::drop({Table2, Table1});
     QApplication::quit();
 }
 

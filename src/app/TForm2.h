@@ -116,6 +116,8 @@ public:
     void ExporterubrugtetilCSVfil1Click();
 
     static QString homePage();
+    // Logout or shutdown: rows being typed are stored when they can be, and the program ends.
+    void endSession();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
