@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
 
 #include <unistd.h>
 
@@ -60,23 +61,45 @@ QImage decodePicture(QIODevice& device, const QString& extension, const QString&
     unknownExtension(extension);
 }
 
-static QImage load(const QString& path, QImage recycled, QSize atLeast)
+// Opens the picture file for reading; throws the loader's errors.
+static void openFile(const QString& path, QFile& file, QString& fullName)
 {
     const QString extension = pictureExtension(path);
     if (decoderFor(extension) == Decoder::None)
         unknownExtension(extension);
-    const QString fullName = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    fullName = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
     QString reason;
     const int fd = openPictureFile(path, &reason);
     if (fd < 0) {
         throw Error(picturemessages::cannotOpen(fullName, reason), Error::Kind::Picture);
     }
-    QFile file;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         throw Error(picturemessages::cannotOpen(fullName, file.errorString()), Error::Kind::Picture);
     }
-    return decodePicture(file, extension, fullName, MaxDecodedBytes, std::move(recycled), atLeast);
+}
+
+static QImage load(const QString& path, QImage recycled, QSize atLeast)
+{
+    QFile file;
+    QString fullName;
+    openFile(path, file, fullName);
+    return decodePicture(file, pictureExtension(path), fullName, MaxDecodedBytes, std::move(recycled), atLeast);
+}
+
+QSize pictureFileSize(const QString& path)
+{
+    QFile file;
+    QString fullName;
+    openFile(path, file, fullName);
+    const bool bitmap = decoderFor(pictureExtension(path)) == Decoder::Bitmap;
+    QImageReader reader(&file, bitmap ? QByteArrayLiteral("bmp") : QByteArrayLiteral("jpeg"));
+    const QSize size = reader.size();
+    if (size.isValid() && !size.isEmpty())
+        return size;
+    // A header the reader does not understand: the decoder says what is wrong.
+    file.seek(0);
+    return decodePicture(file, pictureExtension(path), fullName).size();
 }
 
 QImage loadPicture(const QString& path, QImage recycled)

@@ -25,6 +25,9 @@ QImage loadPicture(const QString& path, QImage recycled = QImage());
 // scales the rest of the way. Fails as loadPicture does.
 QImage loadPictureFor(const QString& path, QSize atLeast);
 
+// The picture's own size in pixels, read from the file's header without
+// decoding it. A header that cannot be read fails as loadPicture does.
+QSize pictureFileSize(const QString& path);
 // The extension of the file's name: the text after its last ".", without it.
 QString pictureExtension(const QString& path);
 
