@@ -13,6 +13,15 @@ QSize PictureCache::pixelsFor(QSizeF boxMm)
                  std::max(1, int(std::ceil(boxMm.height() * perMm))));
 }
 
+QSize PictureCache::fileSize(const QString& path)
+{
+    if (auto it = sizes_.constFind(path); it != sizes_.constEnd())
+        return *it;
+    const QSize size = pictureFileSize(path);
+    sizes_.insert(path, size);
+    return size;
+}
+
 QImage PictureCache::picture(const QString& path, QSizeF boxMm)
 {
     const QSize pixels = pixelsFor(boxMm);

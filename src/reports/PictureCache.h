@@ -17,13 +17,20 @@ public:
 
     // The picture of `path` for a box of `boxMm`. Throws the loader's Error.
     QImage picture(const QString& path, QSizeF boxMm);
+    // The file's own size in pixels, from its header, read once per run.
+    QSize fileSize(const QString& path);
     // The pixels a box of that size gets.
     static QSize pixelsFor(QSizeF boxMm);
-    void clear() { pictures_.clear(); }
+    void clear()
+    {
+        pictures_.clear();
+        sizes_.clear();
+    }
     qsizetype size() const { return pictures_.size(); }
 
 private:
     QHash<QString, QImage> pictures_;
+    QHash<QString, QSize> sizes_;
 };
 
 } // namespace kvilbro

@@ -68,6 +68,8 @@ public:
     // A picture file for an image element, for band hooks to put into it:
     // read once per run and box, scaled to the box at print resolution.
     QImage picture(const QString& path, const ReportElement& element);
+    // A picture file's own size in pixels, from its header, read once per run.
+    QSize pictureSize(const QString& path) { return pictures_.fileSize(path); }
 
     // Produces rows for about `budgetMs` milliseconds, as the preview does
     // between two looks at its window; true when the run is complete.

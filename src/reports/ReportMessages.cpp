@@ -48,4 +48,9 @@ QString nothingToPrint(int firstPage, int pageCount)
         .arg(pageCount);
 }
 
+QString pictureOfNumber(const QString& number, const QString& file, const QString& detail)
+{
+    return QStringLiteral("Billedet til nummer %1 (%2) kan ikke bruges: %3").arg(number, file, detail);
+}
+
 } // namespace kvilbro::reportmessages

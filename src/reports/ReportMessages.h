@@ -13,5 +13,6 @@ QString noSuchElement(const QString& name);
 QString printerWillNotStart(const QString& printer);
 QString printerStopped();
 QString nothingToPrint(int firstPage, int pageCount);
+QString pictureOfNumber(const QString& number, const QString& file, const QString& detail);
 
 } // namespace kvilbro::reportmessages
