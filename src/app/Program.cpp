@@ -4,10 +4,14 @@
 #include "Dialogs.h"
 #include "Error.h"
 #include "ErrorGuard.h"
+#include "Settings.h"
 #include "StoreMessages.h"
 #include "TAboutBox.h"
+#include "TForm14.h"
 #include "TForm2.h"
+#include "TForm4.h"
 #include "TForm6.h"
+#include "TQuickReport28.h"
 #include "TQuickReport5.h"
 #include "TerminationSignals.h"
 
@@ -26,7 +30,10 @@ Program::~Program()
 {
     termination_.reset();
     idle_.reset();
+    pictureList_.reset();
     markTypeList_.reset();
+    combinedList_.reset();
+    allInformationList_.reset();
     about_.reset();
     viewer_.reset();
     form2_.reset();
@@ -57,14 +64,21 @@ bool Program::start()
     // 3. The about box.
     about_ = std::make_unique<TAboutBox>(form2_.get());
     form2_->setAboutBox(about_.get());
-    // 7. The mark-type want list, with its own views.
+    // 4, 5, 7 and 8: the want lists, each with its own views.
+    const auto shortfallsOnly = [this] { return form2_->CheckBox1->isChecked(); };
     try {
-        markTypeList_ =
-            std::make_unique<TQuickReport5>(*db_, dialogs_, [this] { return form2_->CheckBox1->isChecked(); });
+        allInformationList_ = std::make_unique<TForm4>(*db_, dialogs_);
+        combinedList_ = std::make_unique<TQuickReport28>(*db_, dialogs_);
+        markTypeList_ = std::make_unique<TQuickReport5>(*db_, dialogs_, shortfallsOnly);
+        pictureList_ =
+            std::make_unique<TForm14>(*db_, dialogs_, shortfallsOnly, [] { return Settings::current().reportPicture; });
     } catch (const Error& e) {
         return fail(e);
     }
+    form2_->setAllInformationList(allInformationList_.get());
+    form2_->setCombinedList(combinedList_.get());
     form2_->setMarkTypeList(markTypeList_.get());
+    form2_->setPictureList(pictureList_.get());
     if (db_->isReadOnly())
         dialogs_.message(storemessages::readOnlyCollection(QDir::toNativeSeparators(db_->folder())));
     // Posted rows reach the table files themselves soon after the collector

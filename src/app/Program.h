@@ -14,6 +14,9 @@ class TAboutBox;
 class TForm2;
 class TForm6;
 class TQuickReport5;
+class TQuickReport28;
+class TForm4;
+class TForm14;
 class TerminationSignals;
 class Error;
 
@@ -36,6 +39,9 @@ public:
     TAboutBox* aboutBox() const { return about_.get(); }
     TForm6* viewer() const { return viewer_.get(); }
     TQuickReport5* markTypeList() const { return markTypeList_.get(); }
+    TQuickReport28* combinedList() const { return combinedList_.get(); }
+    TForm4* allInformationList() const { return allInformationList_.get(); }
+    TForm14* pictureList() const { return pictureList_.get(); }
 
     // How long after the last change the posted rows are moved into the table files.
     static constexpr int IdleCheckpointMs = 1000;
@@ -50,7 +56,10 @@ private:
     std::unique_ptr<TForm2> form2_;
     std::unique_ptr<TForm6> viewer_;
     std::unique_ptr<TAboutBox> about_;
+    std::unique_ptr<TForm4> allInformationList_;
+    std::unique_ptr<TQuickReport28> combinedList_;
     std::unique_ptr<TQuickReport5> markTypeList_;
+    std::unique_ptr<TForm14> pictureList_;
     std::unique_ptr<QTimer> idle_;
     std::unique_ptr<TerminationSignals> termination_;
     quint64 checkpointedAt_ = 0;

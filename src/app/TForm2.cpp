@@ -19,7 +19,6 @@
 #include "Settings.h"
 #include "TAboutBox.h"
 #include "TForm6.h"
-#include "TQuickReport5.h"
 #include "TableView.h"
 
 #include <QAction>
@@ -305,12 +304,17 @@ void TForm2::buildMenus()
     addItem(print, QStringLiteral("&3 Ubrugte mærker"), QStringLiteral("Ubrugtemrker1Click"),
             [this] { Ubrugtemrker1Click(); });
     divider(print);
-    addItem(print, QStringLiteral("&4 Stemplet/ubrugt/postfrisk"), QStringLiteral("Alleoplysninger1Click"), {});
-    addItem(print, QStringLiteral("&5 Alle oplysninger"), QStringLiteral("Alleoplysninger2Click"), {});
+    addItem(print, QStringLiteral("&4 Stemplet/ubrugt/postfrisk"), QStringLiteral("Alleoplysninger1Click"),
+            [this] { Alleoplysninger1Click(); });
+    addItem(print, QStringLiteral("&5 Alle oplysninger"), QStringLiteral("Alleoplysninger2Click"),
+            [this] { Alleoplysninger2Click(); });
     divider(print);
-    addItem(print, QStringLiteral("&Stemplet med billede"), QStringLiteral("Medbillede1Click"), {});
-    addItem(print, QStringLiteral("&Postfrisk med billede"), QStringLiteral("Postfriskmedbillede1Click"), {});
-    addItem(print, QStringLiteral("&Ubrugt med billede"), QStringLiteral("Ubrugtmedbillede1Click"), {});
+    addItem(print, QStringLiteral("&Stemplet med billede"), QStringLiteral("Medbillede1Click"),
+            [this] { Medbillede1Click(); });
+    addItem(print, QStringLiteral("&Postfrisk med billede"), QStringLiteral("Postfriskmedbillede1Click"),
+            [this] { Postfriskmedbillede1Click(); });
+    addItem(print, QStringLiteral("&Ubrugt med billede"), QStringLiteral("Ubrugtmedbillede1Click"),
+            [this] { Ubrugtmedbillede1Click(); });
     divider(print);
     addItem(print, QStringLiteral("Eksporter stemplede til CSV fil"),
             QStringLiteral("EksporterstempledetilCSVfil1Click"), [this] { EksporterstempledetilCSVfil1Click(); });
@@ -428,45 +432,6 @@ QString TForm2::homePage()
 void TForm2::Kvilbrohjemmeside1Click()
 {
     QDesktopServices::openUrl(QUrl(homePage()));
-}
-
-void TForm2::Stempledemrker1Click()
-{
-    previewMarkTypeList(Condition::Used);
-}
-
-void TForm2::Postfriskemrker1Click()
-{
-    previewMarkTypeList(Condition::Mint);
-}
-
-void TForm2::Ubrugtemrker1Click()
-{
-    previewMarkTypeList(Condition::Unused);
-}
-
-void TForm2::previewMarkTypeList(Condition condition)
-{
-    if (!markTypeList_)
-        return;
-    // The list is of the area current here, found by both of its link fields.
-    const AreaKey area{Table1->asText(u"National ID"), Table1->asText(u"Beskrivelse")};
-    markTypeList_->run(condition, area);
-}
-
-void TForm2::EksporterstempledetilCSVfil1Click()
-{
-    csvExport_->run(Condition::Used);
-}
-
-void TForm2::EksporterpostfrisketilCSVfil1Click()
-{
-    csvExport_->run(Condition::Mint);
-}
-
-void TForm2::ExporterubrugtetilCSVfil1Click()
-{
-    csvExport_->run(Condition::Unused);
 }
 
 void TForm2::Omprogrammet1Click()

@@ -25,6 +25,9 @@ class PicturePanel;
 class PicturePopupMenu;
 class TForm6;
 class TQuickReport5;
+class TQuickReport28;
+class TForm4;
+class TForm14;
 class Database;
 class DBEdit;
 class DBGrid;
@@ -56,6 +59,9 @@ public:
     void setAboutBox(QWidget* about) { aboutBox_ = about; }
     void setViewer(TForm6* viewer);
     void setMarkTypeList(TQuickReport5* list) { markTypeList_ = list; }
+    void setCombinedList(TQuickReport28* list) { combinedList_ = list; }
+    void setAllInformationList(TForm4* list) { allInformationList_ = list; }
+    void setPictureList(TForm14* list) { pictureList_ = list; }
     PicturePanel& picturePanel() const { return *pictures_; }
     // The picture refresh that the numbers grid's keys and clicks and the number
     // navigator trigger. Tests may put their own in its place.
@@ -111,6 +117,11 @@ public:
     void Stempledemrker1Click();
     void Postfriskemrker1Click();
     void Ubrugtemrker1Click();
+    void Alleoplysninger1Click();
+    void Alleoplysninger2Click();
+    void Medbillede1Click();
+    void Postfriskmedbillede1Click();
+    void Ubrugtmedbillede1Click();
     void EksporterstempledetilCSVfil1Click();
     void EksporterpostfrisketilCSVfil1Click();
     void ExporterubrugtetilCSVfil1Click();
@@ -129,7 +140,9 @@ private:
     void placeStretchingControls();
     QAction* addItem(QMenu* menu, const QString& caption, const QString& handler, std::function<void()> action);
     void keepOuterSize();
+    AreaKey currentArea() const;
     void previewMarkTypeList(Condition condition);
+    void previewPictureList(Condition condition);
 
     Database& db_;
     Dialogs& dialogs_;
@@ -143,6 +156,9 @@ private:
     TForm6* viewer_ = nullptr;
     QWidget* aboutBox_ = nullptr;
     TQuickReport5* markTypeList_ = nullptr;
+    TQuickReport28* combinedList_ = nullptr;
+    TForm4* allInformationList_ = nullptr;
+    TForm14* pictureList_ = nullptr;
     std::function<void()> pictureRefresh_;
     bool keyPreview_ = false;
 };
