@@ -105,8 +105,11 @@ public:
 
     Dialogs& dialogs() const { return dialogs_; }
 
-private:
+    // What a run lays out, with the report's hooks; starts the run's pictures afresh.
+    // The preview produces from it in steps.
     PageBuilder::Source source();
+
+private:
     // The window printing reports to: the one set, else a small one of its own kept in `own`.
     Progress& printProgress(std::unique_ptr<PrintProgress>& own);
     PageList emptyPages() const;
