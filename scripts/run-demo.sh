@@ -10,7 +10,8 @@ if [ ! -d demo ]; then
     # run leaves no half collection that later runs would start on.
     tmp=$(mktemp -d "$top/.demo-new.XXXXXX")
     trap 'rm -rf "$tmp"' EXIT
-    build/bin/kvilbro-tables demo "$tmp"
+    # The pictures are named where they will be, not in the temporary folder.
+    build/bin/kvilbro-tables demo "$tmp" --final-dir "$top/demo"
     cp scripts/demo/index.html "$tmp/index.html"
     mv -T "$tmp" demo
     trap - EXIT

@@ -60,6 +60,9 @@ run_once() {
 }
 
 run_once 1
+# The demo's pictures are where its rows say they are.
+picture=$(sqlite3 "$top/demo/stm2manc.DB" "SELECT Billede FROM stm2manc WHERE Billede LIKE '%dk-001.jpg'")
+[ -f "$picture" ] || fail "the demo's picture $picture is missing"
 # A change made between two starts must survive the second start.
 first="SELECT min(rowid) FROM stm2frim"
 before=$(sqlite3 "$top/demo/stm2frim.db" "SELECT Beskrivelse FROM stm2frim WHERE rowid = ($first)")

@@ -238,7 +238,7 @@ struct Picture {
 
 } // namespace
 
-QHash<QString, QString> writeDemoPictures(const QString& dir, int pathWidth)
+QHash<QString, QString> writeDemoPictures(const QString& dir, int pathWidth, const QString& finalDir)
 {
     const QDir base(dir.isEmpty() ? QStringLiteral(".") : dir);
     if (!base.mkpath(QStringLiteral("billeder")))
@@ -295,7 +295,7 @@ QHash<QString, QString> writeDemoPictures(const QString& dir, int pathWidth)
     // A picture that has gone missing since it was attached: the panel shows the default.
     paths.insert(QStringLiteral("DK/21"), QStringLiteral("billeder/dk-021.jpg"));
 
-    const QString absolute = QDir::cleanPath(base.absolutePath());
+    const QString absolute = QDir::cleanPath(finalDir.isEmpty() ? base.absolutePath() : QDir(finalDir).absolutePath());
     for (auto it = paths.begin(); it != paths.end(); ++it) {
         const QString full = QDir::toNativeSeparators(absolute + u'/' + it.value());
         if (full.size() <= pathWidth)

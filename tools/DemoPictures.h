@@ -26,7 +26,8 @@ void addGrain(QImage& image, quint32 seed);
 // (default picture), "frim2.jpg" (report placeholder) and the stamps in the
 // folder "billeder". Gives, by "area id/number", the path to store in
 // `Billede`: the absolute path, or the name relative to `dir` where the
-// absolute one would not fit in the field. Throws Error.
-QHash<QString, QString> writeDemoPictures(const QString& dir, int pathWidth);
+// absolute one would not fit in the field; absolute under `finalDir` instead
+// when given, for a folder that is made aside and moved into place. Throws Error.
+QHash<QString, QString> writeDemoPictures(const QString& dir, int pathWidth, const QString& finalDir = QString());
 
 } // namespace kvilbro::tablefiles

@@ -169,7 +169,7 @@ void writeCollector(const QString& dir, const Collector& c)
     exec(db.get(), file, QStringLiteral("COMMIT"));
 }
 
-void writeDemo(const QString& dir)
+void writeDemo(const QString& dir, const QString& finalDir)
 {
     create(dir);
     writeCollector(dir, {QStringLiteral("Jens Ærø Sørensen"), QStringLiteral("Frimærkevej 12"),
@@ -202,7 +202,7 @@ void writeDemo(const QString& dir)
     const TableDef& numbers = TableDef::get(TableId::Numbers);
     // Stamp pictures for some numbers, and the start, default and report pictures.
     const QHash<QString, QString> pictures =
-        writeDemoPictures(dir, numbers.fields[numbers.fieldIndex(u"Billede")].width);
+        writeDemoPictures(dir, numbers.fields[numbers.fieldIndex(u"Billede")].width, finalDir);
     const QString numbersFile = pathIn(dir, numbers);
     Db db = openFile(numbersFile, SQLITE_OPEN_READWRITE);
     exec(db.get(), numbersFile, QStringLiteral("BEGIN"));

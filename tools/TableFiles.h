@@ -21,8 +21,9 @@ void create(const QString& dir);
 // Replaces the contents of the collector table with one row. Throws Error.
 void writeCollector(const QString& dir, const Collector& collector);
 
-// Creates the tables and fills them with a sample collection. Throws Error.
-void writeDemo(const QString& dir);
+// Creates the tables and fills them with a sample collection. The pictures'
+// paths name `finalDir` when given: the folder `dir` will be moved to. Throws Error.
+void writeDemo(const QString& dir, const QString& finalDir = QString());
 
 // Every fault found in the three files; empty when they are sound.
 QStringList check(const QString& dir);

@@ -20,7 +20,9 @@ Commands:
   create [DIR]      create the three empty tables; refuses to overwrite any
   collector [DIR] --name N --address A --town T --phone P --email E --date YYYY-MM-DD
                     write the collector's details (the single collector row)
-  demo [DIR]        create the tables with a sample collection
+  demo [DIR] [--final-dir F]
+                    create the tables with a sample collection; with --final-dir
+                    the pictures are named as they will be once DIR is moved to F
   check [DIR]       check fields, indexes and the files' integrity
   --help            show this text
 
@@ -53,7 +55,8 @@ int main(int argc, char** argv)
     const QCommandLineOption phone(QStringLiteral("phone"), QString(), QStringLiteral("P"));
     const QCommandLineOption email(QStringLiteral("email"), QString(), QStringLiteral("E"));
     const QCommandLineOption date(QStringLiteral("date"), QString(), QStringLiteral("YYYY-MM-DD"));
-    parser.addOptions({help, name, address, town, phone, email, date});
+    const QCommandLineOption finalDir(QStringLiteral("final-dir"), QString(), QStringLiteral("F"));
+    parser.addOptions({help, name, address, town, phone, email, date, finalDir});
     if (!parser.parse(app.arguments())) {
         err() << parser.errorText() << "\n" << Usage;
         return 1;
@@ -78,7 +81,7 @@ int main(int argc, char** argv)
                                              parser.value(phone), parser.value(email), parser.value(date)});
             out() << "Wrote the collector's details.\n";
         } else if (command == QLatin1String("demo")) {
-            tablefiles::writeDemo(dir);
+            tablefiles::writeDemo(dir, parser.value(finalDir));
             out() << "Created a sample collection.\n";
         } else if (command == QLatin1String("check")) {
             const QStringList faults = tablefiles::check(dir);

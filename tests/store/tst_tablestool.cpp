@@ -127,6 +127,29 @@ private slots:
         QVERIFY(r.err.contains(QLatin1String("YYYY-MM-DD")));
     }
 
+    // Made aside and moved into place, the demo's pictures are named where they end up.
+    void demoPicturesNamedForTheFinalFolder()
+    {
+        QTemporaryDir dir;
+        const QString aside = dir.filePath("ny");
+        const QString final = dir.filePath("demo");
+        QVERIFY(QDir().mkpath(aside));
+        QCOMPARE(tables({QStringLiteral("demo"), aside, QStringLiteral("--final-dir"), final}).code, 0);
+        QVERIFY(QDir().rename(aside, final));
+        Database db(final);
+        TableView numbers(db, TableId::Numbers);
+        numbers.open();
+        int found = 0;
+        for (numbers.first(); !numbers.eof(); numbers.next()) {
+            const QString picture = numbers.asText(u"Billede");
+            if (picture.isEmpty() || picture.endsWith("dk-021.jpg"))
+                continue; // none, or the one that is missing on purpose
+            QVERIFY2(picture.startsWith(final) && QFile::exists(picture), qPrintable(picture));
+            ++found;
+        }
+        QVERIFY(found >= 20);
+    }
+
     void demoCollection()
     {
         QTemporaryDir dir;
