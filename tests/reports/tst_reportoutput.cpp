@@ -8,6 +8,9 @@
 #include "Progress.h"
 #include "ReportFile.h"
 #include "ReportFixture.h"
+#include "TForm14.h"
+#include "TForm4.h"
+#include "TQuickReport28.h"
 #include "TQuickReport5.h"
 #include "TableView.h"
 #include "TextMeasurer.h"
@@ -224,6 +227,55 @@ private slots:
         QVERIFY(firstNumber != words.end());
         QCOMPARE(firstNumber->text, firstRow);
         QVERIFY(run("pdfinfo", {pdf}).contains(QRegularExpression("Title:\\s+Mancoliste")));
+    }
+
+    // The combined, all-information and picture lists on paper: every
+    // one-word text of the first page found at its place in the PDF.
+    void wantListsOnPaper_data()
+    {
+        QTest::addColumn<QString>("list");
+        QTest::newRow("combined") << "combined";
+        QTest::newRow("all information") << "allinformation";
+        QTest::newRow("pictures") << "pictures";
+    }
+    void wantListsOnPaper()
+    {
+        REQUIRE_POPPLER();
+        QFETCH(QString, list);
+        Collection c;
+        c.setCollector({"Jens Jensen", "Frimærkevej 1", "8000 Aarhus C", "", "", "2026-12-01"});
+        c.addArea("DK", "Danmark");
+        c.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300) "
+               "INSERT INTO stm2manc (Land, Stamoplysning, Nummer, O, \"***\", \"Bemærkning\") "
+               "SELECT 'DK', 'Danmark', i, CASE WHEN i % 2 = 0 THEN 'x' END, CASE WHEN i % 3 = 0 THEN 'x' END, "
+               "CASE WHEN i % 5 = 0 THEN 'Tynd' END FROM n");
+        QImage placeholder(50, 60, QImage::Format_RGB32);
+        placeholder.fill(Qt::gray);
+        QVERIFY(placeholder.save(c.file("frim2.bmp"), "BMP"));
+        Database db(c.path());
+        ScriptedDialogs dialogs;
+        const AreaKey area{"DK", "Danmark"};
+        PageList pages;
+        if (list == "combined") {
+            TQuickReport28 report(db, dialogs);
+            QVERIFY(report.prepare(area));
+            pages = report.report().produce();
+        } else if (list == "allinformation") {
+            TForm4 report(db, dialogs);
+            QVERIFY(report.prepare(area));
+            pages = report.QuickRep1().produce();
+        } else {
+            TForm14 report(
+                db, dialogs, [] { return false; }, [&c] { return c.file("frim2.bmp"); });
+            QVERIFY(report.prepare(Condition::Mint, area));
+            pages = report.QuickRep1().produce();
+        }
+        QVERIFY(pages.count() >= 1);
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath("liste.pdf");
+        PagePainter::writePdf(pages, pdf);
+        QCOMPARE(pdfPages(pdf), pages.count());
+        expectWordsInPlace(pages, pdfWords(pdf), 1, 0);
     }
 
     // The mark-type list on paper: page header on both pages, each number in
