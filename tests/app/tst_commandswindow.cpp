@@ -12,8 +12,10 @@
 #include "TableView.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
@@ -179,6 +181,53 @@ private slots:
         QCOMPARE(title, QString("Mancoliste"));
         QVERIFY(!expected.isEmpty());
         QCOMPARE(shown, expected);
+    }
+
+    // Udskriv 4, 5 and the picture lists each preview the current area's list.
+    void otherListsFromTheMenu_data()
+    {
+        QTest::addColumn<QString>("handler");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("combined") << "Alleoplysninger1Click"
+                                  << "Mancoliste";
+        QTest::newRow("all information") << "Alleoplysninger2Click"
+                                         << "Print Preview";
+        QTest::newRow("used with pictures") << "Medbillede1Click"
+                                            << "Print Preview";
+        QTest::newRow("mint with pictures") << "Postfriskmedbillede1Click"
+                                            << "Print Preview";
+        QTest::newRow("unused with pictures") << "Ubrugtmedbillede1Click"
+                                              << "Print Preview";
+    }
+    void otherListsFromTheMenu()
+    {
+        QFETCH(QString, handler);
+        QFETCH(QString, caption);
+        MainWindowFixture f([](Collection& c) {
+            fillSample(c);
+            // The placeholder of numbers without a picture.
+            QImage placeholder(50, 60, QImage::Format_RGB32);
+            placeholder.fill(Qt::gray);
+            QVERIFY(placeholder.save(c.file("frim2.jpg"), "JPG"));
+        });
+        TForm2& w = f.window();
+        QString shown;
+        int pages = 0;
+        QTimer::singleShot(0, [&] {
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                auto* preview = qobject_cast<PreviewWindow*>(top);
+                if (!preview || !preview->isVisible())
+                    continue;
+                QTRY_VERIFY(!preview->isProducing());
+                shown = preview->windowTitle();
+                pages = preview->pages().count();
+                preview->close();
+            }
+        });
+        choose(w, qPrintable(handler));
+        QCOMPARE(shown, caption);
+        QVERIFY(pages >= 1);
+        QVERIFY(f.dialogs.messages().isEmpty());
     }
 
     // The three export commands write the current area's list for their

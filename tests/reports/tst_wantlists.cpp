@@ -129,6 +129,7 @@ private slots:
         QTest::newRow("all information, box ticked") << "allinformation" << true << "list-allinformation";
         QTest::newRow("used with pictures") << "used" << false << "list-picture-used";
         QTest::newRow("mint with pictures, shortfalls") << "mint" << true << "list-picture-mint-shortfalls";
+        QTest::newRow("unused with pictures") << "unused" << false << "list-picture-unused";
     }
     void pages()
     {
@@ -140,7 +141,8 @@ private slots:
         const PageList pages = list == "combined"         ? l.combinedPages()
                                : list == "allinformation" ? l.allInformationPages()
                                : list == "used"           ? l.picturePages(Condition::Used)
-                                                          : l.picturePages(Condition::Mint);
+                               : list == "mint"           ? l.picturePages(Condition::Mint)
+                                                          : l.picturePages(Condition::Unused);
         QVERIFY(pages.count() > 0);
         compareWithGolden(KVILBRO_GOLDEN_DIR, name, PageText::dump(pages));
     }
