@@ -57,16 +57,21 @@ ViewSql::ViewSql(const TableDef& def, const QList<int>& orderFields, const QList
     remove_ = QStringLiteral("DELETE FROM %1 WHERE %2=?1").arg(table_, rowId_);
 }
 
-QString ViewSql::updateOf(const QList<int>& fields) const
+const QString& ViewSql::updateOf(const QList<int>& fields) const
 {
+    quint64 set = 0;
+    for (int f : fields)
+        set |= quint64(1) << f;
+    if (auto it = updates_.constFind(set); it != updates_.constEnd())
+        return *it;
     QStringList assignments;
     for (int f : fields)
         assignments << QStringLiteral("%1=?%2").arg(columns_[f]).arg(assignments.size() + 1);
     if (assignments.isEmpty())
         assignments << QStringLiteral("%1=%1").arg(rowId_); // still tells whether the row is there
-    return QStringLiteral("UPDATE %1 SET %2 WHERE %3=?%4")
-        .arg(table_, assignments.join(u','), rowId_)
-        .arg(fields.size() + 1);
+    return *updates_.insert(set, QStringLiteral("UPDATE %1 SET %2 WHERE %3=?%4")
+                                     .arg(table_, assignments.join(u','), rowId_)
+                                     .arg(fields.size() + 1));
 }
 
 QString ViewSql::rowsOf(const QStringList& columns) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QVariant>
@@ -30,7 +31,7 @@ public:
     const QString& update() const { return update_; }
     const QString& remove() const { return remove_; }
     // Sets only `fields` (parameters 1..n), the row id is parameter n + 1.
-    QString updateOf(const QList<int>& fields) const;
+    const QString& updateOf(const QList<int>& fields) const;
 
     // The `columns` of every row of the range, in order.
     QString rowsOf(const QStringList& columns) const;
@@ -51,7 +52,8 @@ private:
     QString insert_;
     QString update_;
     QString remove_;
-    QStringList columns_; // every field, quoted, in table order
+    QStringList columns_;                     // every field, quoted, in table order
+    mutable QHash<quint64, QString> updates_; // by the set of fields, one bit each
 };
 
 } // namespace kvilbro
