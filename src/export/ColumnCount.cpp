@@ -1,24 +1,10 @@
 #include "ColumnCount.h"
 
+#include "Digits.h"
+
 #include <limits>
 
 namespace kvilbro {
-
-namespace {
-
-int digitValue(QChar c, int base)
-{
-    const char16_t u = c.unicode();
-    if (u >= u'0' && u <= u'9')
-        return u - u'0';
-    if (base == 16 && u >= u'a' && u <= u'f')
-        return u - u'a' + 10;
-    if (base == 16 && u >= u'A' && u <= u'F')
-        return u - u'A' + 10;
-    return -1;
-}
-
-} // namespace
 
 int readColumnCount(QStringView answer)
 {

@@ -1,23 +1,10 @@
 #include "CountAnswer.h"
 
+#include "Digits.h"
+
 #include <limits>
 
 namespace kvilbro {
-
-namespace {
-
-int digitValue(char16_t c, int base)
-{
-    if (c >= u'0' && c <= u'9')
-        return c - u'0';
-    if (base == 16 && c >= u'a' && c <= u'f')
-        return c - u'a' + 10;
-    if (base == 16 && c >= u'A' && c <= u'F')
-        return c - u'A' + 10;
-    return -1;
-}
-
-} // namespace
 
 bool CountAnswer::goesOn(QStringView answer)
 {
@@ -38,7 +25,7 @@ int CountAnswer::count(QStringView answer)
     }
     qint64 value = 0;
     for (QChar c : answer) {
-        const int digit = digitValue(c.unicode(), base);
+        const int digit = digitValue(c, base);
         if (digit < 0)
             break;
         value = std::min(value * base + digit, largest);
