@@ -16,6 +16,17 @@ inline const QStringList NumberOrder{QStringLiteral("Land"), QStringLiteral("Sta
 
 using Views = MainViews;
 
+// The message a collection folder is refused with when opened; empty when it opens.
+inline QString openError(const QString& dir)
+{
+    try {
+        Database db(dir);
+    } catch (const Error& e) {
+        return e.message();
+    }
+    return QString();
+}
+
 // "7", "7a", ... for each row of a view, first to last; leaves the view on its last row.
 inline QStringList walk(TableView& view)
 {

@@ -4,6 +4,7 @@
 #include "Error.h"
 #include "MainViews.h"
 #include "TableView.h"
+#include "ViewTestSupport.h"
 
 #include <QFile>
 #include <QTest>
@@ -12,18 +13,9 @@
 
 using namespace kvilbro;
 using kvilbro::test::Collection;
+using kvilbro::test::openError;
 
 namespace {
-
-QString openError(const QString& dir)
-{
-    try {
-        Database db(dir);
-    } catch (const Error& e) {
-        return e.message();
-    }
-    return QString();
-}
 
 using Numbers = kvilbro::test::MainViews;
 

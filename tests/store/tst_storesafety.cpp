@@ -6,6 +6,7 @@
 #include "Error.h"
 #include "MainViews.h"
 #include "TableView.h"
+#include "ViewTestSupport.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -18,19 +19,11 @@
 
 using namespace kvilbro;
 using kvilbro::test::Collection;
+using kvilbro::test::errorOf;
 using kvilbro::test::MainViews;
+using kvilbro::test::openError;
 
 namespace {
-
-QString openError(const QString& dir)
-{
-    try {
-        Database db(dir);
-    } catch (const Error& e) {
-        return e.message();
-    }
-    return QString();
-}
 
 QByteArray fileHash(const QString& path)
 {
@@ -38,16 +31,6 @@ QByteArray fileHash(const QString& path)
     if (!f.open(QIODevice::ReadOnly))
         return {};
     return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
-}
-
-QString thrown(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.message();
-    }
-    return QString();
 }
 
 } // namespace
@@ -209,7 +192,7 @@ private slots:
                "\"Tæller\" INTEGER PRIMARY KEY AUTOINCREMENT); INSERT INTO stm2manc SELECT * FROM t2; DROP TABLE t2");
         v.numbers.append();
         v.numbers.setText(u"Bemærkning", "uden nummer");
-        const QString message = thrown([&] { v.numbers.post(); });
+        const QString message = errorOf([&] { v.numbers.post(); });
         QVERIFY2(message.contains("blev ikke gemt"), qPrintable(message));
         QCOMPARE(v.numbers.state(), TableView::State::Insert);
     }
@@ -219,7 +202,7 @@ private slots:
         Collection c;
         {
             MainViews empty(c.path());
-            const QString message = thrown([&] { empty.numbers.append(); });
+            const QString message = errorOf([&] { empty.numbers.append(); });
             QVERIFY2(message.contains("intet samleområde"), qPrintable(message));
         }
         c.addArea("DK", "Danmark");
@@ -228,7 +211,7 @@ private slots:
         v.areas.append();
         v.areas.setText(u"National ID", "DK");
         v.areas.setText(u"Beskrivelse", "Danmark");
-        const QString message = thrown([&] { v.areas.post(); });
+        const QString message = errorOf([&] { v.areas.post(); });
         QVERIFY2(message.contains("findes allerede et samleområde"), qPrintable(message));
         v.areas.setText(u"Beskrivelse", "Danmark II");
         v.areas.post();
@@ -249,7 +232,7 @@ private slots:
         QVERIFY(QFile::rename(path + ".copy", path));
         v.numbers.append();
         v.numbers.setInteger(u"Nummer", 2);
-        const QString message = thrown([&] { v.numbers.post(); });
+        const QString message = errorOf([&] { v.numbers.post(); });
         QVERIFY2(message.contains("slettet eller erstattet"), qPrintable(message));
     }
 
@@ -272,7 +255,7 @@ private slots:
             QCOMPARE(v.numbers.asText(u"Nummer"), QString("7"));
             for (const auto& write : std::initializer_list<std::function<void()>>{
                      [&] { v.numbers.edit(); }, [&] { v.numbers.append(); }, [&] { v.numbers.remove(); }}) {
-                const QString message = thrown(write);
+                const QString message = errorOf(write);
                 QVERIFY2(message.contains("kun åben til læsning"), qPrintable(message));
             }
             QCOMPARE(v.numbers.state(), TableView::State::Browse);
