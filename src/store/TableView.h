@@ -139,7 +139,6 @@ private:
     // Returns the stored row's new index, or -1 when it left the view's range.
     int placeStored(const Row& stored, qint64 rowId, int removedIndex, int fallback);
     int indexOfRowId(qint64 rowId) const;
-    bool rowStored(qint64 rowId);
     void refuseDuplicate();
 
     Database& db_;

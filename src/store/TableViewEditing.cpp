@@ -133,11 +133,6 @@ int TableView::placeStored(const Row& stored, qint64 rowId, int removedIndex, in
     return -1;
 }
 
-bool TableView::rowStored(qint64 rowId)
-{
-    return !cache_.reread(rowId).value(def_.rowIdField).isNull();
-}
-
 void TableView::refuseDuplicate()
 {
     if (def_.distinctFields.isEmpty())
@@ -190,11 +185,12 @@ void TableView::post()
             if (f != def_.rowIdField)
                 stmt.bind(++p, buffer_[f]);
         }
-        stmt.run();
-        // Exactly one row, and the one we think: an insert the file's rules
+        // Exactly one row, and its key as stored: an insert the file's rules
         // skipped would otherwise send the next edits to another row.
-        rowId = db_.lastInsertRowId();
-        if (db_.changesOfLastStatement() != 1 || !rowStored(rowId))
+        const bool returned = stmt.step();
+        rowId = returned ? stmt.columnInt(0) : 0;
+        stmt.run();
+        if (!returned || db_.changesOfLastStatement() != 1)
             throw Error(storemessages::rowNotStored(db_.filePath(def_.id)), Error::Kind::Engine);
     } else {
         rowId = keyset_.rowId(current_);

@@ -52,7 +52,8 @@ ViewSql::ViewSql(const TableDef& def, const QList<int>& orderFields, const QList
         blockParams << QStringLiteral("?%1").arg(i);
     block_ = QStringLiteral("SELECT %1 FROM %2 WHERE %3 IN (%4)")
                  .arg(all.join(u','), table_, rowId_, blockParams.join(u','));
-    insert_ = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table_, dataColumns.join(u','), params.join(u','));
+    insert_ = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) RETURNING %4")
+                  .arg(table_, dataColumns.join(u','), params.join(u','), rowId_);
     update_ = QStringLiteral("UPDATE %1 SET %2 WHERE %3=?%4").arg(table_, assignments.join(u','), rowId_).arg(p + 1);
     remove_ = QStringLiteral("DELETE FROM %1 WHERE %2=?1").arg(table_, rowId_);
 }

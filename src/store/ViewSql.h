@@ -26,7 +26,8 @@ public:
     const QString& keyset() const { return keyset_; }
     // Every field of the rows whose ids are bound as parameters 1..BlockSize.
     const QString& block() const { return block_; }
-    // Parameters: every field but the row id, in table order (update: then the row id).
+    // Parameters: every field but the row id, in table order (update: then the
+    // row id). The insert gives back the stored row's id.
     const QString& insert() const { return insert_; }
     const QString& update() const { return update_; }
     const QString& remove() const { return remove_; }
