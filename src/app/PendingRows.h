@@ -2,21 +2,22 @@
 
 #include <QString>
 
+#include <functional>
 #include <initializer_list>
 
 namespace kvilbro {
 
 class TableView;
 
-// What ending the program does with rows still being typed: they are stored
-// when they can be; when they cannot, the caller decides whether to drop them.
+// What ending the program does with rows still being typed: each is stored
+// when it can be; when one cannot be, the caller decides whether to drop it.
 namespace pendingrows {
 
-// Stores each view's pending row, in order; the collector's message of the
-// first failure, or empty text when everything is stored.
-QString store(std::initializer_list<TableView*> views);
-// Drops what is still pending, so nothing blocks the end.
-void drop(std::initializer_list<TableView*> views);
+// Stores each view's pending row, in order. A row that cannot be stored is
+// put to `dropIt` with the collector's message of why: true drops that row
+// alone and goes on with the next view, false stops with it still pending.
+// False when stopped.
+bool settle(std::initializer_list<TableView*> views, const std::function<bool(const QString& reason)>& dropIt);
 
 } // namespace pendingrows
 

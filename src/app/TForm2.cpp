@@ -520,15 +520,14 @@ void TForm2::placeStretchingControls()
 
 void TForm2::closeEvent(QCloseEvent* event)
 {
-    // What the collector typed is stored, not lost; when it cannot be, the
-    // collector chooses between keeping the window and closing without it.
-    const QString failure = pendingrows::store({Table2, Table1});
-    if (!failure.isEmpty()) {
-        if (!dialogs_.confirm(QStringLiteral("Rækken kan ikke gemmes:\n%1\n\nLuk uden at gemme den?").arg(failure))) {
-            event->ignore();
-            return;
-        }
-        pendingrows::drop({Table2, Table1});
+    // What the collector typed is stored, not lost; a row that cannot be is
+    // the collector's choice: keep the window, or close without that row.
+    const bool settled = pendingrows::settle({Table2, Table1}, [this](const QString& reason) {
+        return dialogs_.confirm(QStringLiteral("Rækken kan ikke gemmes:\n%1\n\nLuk uden at gemme den?").arg(reason));
+    });
+    if (!settled) {
+        event->ignore();
+        return;
     }
     event->accept();
     QApplication::quit();
@@ -537,8 +536,7 @@ void TForm2::closeEvent(QCloseEvent* event)
 void TForm2::endSession()
 {
     // Nobody is there to answer at logout: store what can be stored, drop the rest.
-    if (!pendingrows::store({Table2, Table1}).isEmpty())
-        pendingrows::drop({Table2, Table1});
+    pendingrows::settle({Table2, Table1}, [](const QString&) { return true; });
     QApplication::quit();
 }
 
