@@ -1,16 +1,14 @@
 #include "TForm6.h"
 
 #include "CentredImage.h"
+#include "OuterSize.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QMenuBar>
-#include <QScreen>
 #include <QScrollArea>
 #include <QVBoxLayout>
-#include <QWindow>
 
 namespace kvilbro {
 
@@ -18,6 +16,7 @@ TForm6::TForm6(QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("Form6"));
     setWindowFlag(Qt::Window);
+    outerSize_ = new OuterSize(this);
 
     QMenuBar* mainMenu1 = menuBar();
     mainMenu1->setObjectName(QStringLiteral("MainMenu1"));
@@ -62,45 +61,15 @@ void TForm6::showPicture(const QImage& picture, const QString& caption)
     panel3_->setMinimumSize(picture.size());
     setWindowTitle(caption);
     const QSize outer = picture.size() + QSize(Margin, Margin);
-    setOuterSize(outer);
+    outerSize_->set(outer);
     if (!placed_) {
-        const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-        if (screen) {
-            const QRect available = screen->availableGeometry();
-            move(available.center() - QPoint(outer.width() / 2, outer.height() / 2));
-        }
+        outerSize_->centre();
         placed_ = true;
     }
     show();
-    setOuterSize(outer);
+    outerSize_->set(outer);
     raise();
     activateWindow();
-}
-
-QMargins TForm6::frameMargins() const
-{
-    const QWindow* window = windowHandle();
-    return window ? window->frameMargins() : QMargins();
-}
-
-void TForm6::setOuterSize(QSize outer)
-{
-    const QMargins frame = frameMargins();
-    resize(outer - QSize(frame.left() + frame.right(), frame.top() + frame.bottom()));
-    pendingOuter_ = outer;
-    pendingFrame_ = frame;
-}
-
-void TForm6::moveEvent(QMoveEvent* event)
-{
-    QMainWindow::moveEvent(event);
-    // A window manager puts its frame around the window after it is shown:
-    // the size asked for is the outer one, frame included.
-    if (pendingOuter_.isValid() && frameMargins() != pendingFrame_) {
-        const QSize outer = pendingOuter_;
-        setOuterSize(outer);
-        pendingOuter_ = QSize();
-    }
 }
 
 const QImage& TForm6::picture() const

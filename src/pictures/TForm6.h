@@ -2,7 +2,6 @@
 
 #include <QImage>
 #include <QMainWindow>
-#include <QMargins>
 #include <QPointer>
 #include <QSize>
 
@@ -13,6 +12,7 @@ class QScrollArea;
 namespace kvilbro {
 
 class CentredImage;
+class OuterSize;
 
 // The picture viewer: the panel's picture at its natural size, centred, with
 // scroll ranges set to the picture's size. Created once at start and hidden
@@ -44,24 +44,18 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void moveEvent(QMoveEvent* event) override;
 
 private:
     void FormCreate();
     void LukAltF41Click();
     void FormClose();
-    void setOuterSize(QSize outer);
-    QMargins frameMargins() const;
 
     QScrollArea* scrollArea_;
     QFrame* panel3_;
     CentredImage* image1_;
     QAction* lukAltF41_;
+    OuterSize* outerSize_;
     bool placed_ = false;
-    // The outer size asked for, until the window manager has told us its
-    // frame (which it does only after the window is shown).
-    QSize pendingOuter_;
-    QMargins pendingFrame_;
     QPointer<QWidget> returnFocus_;
 };
 
