@@ -11,6 +11,7 @@
 #include "TForm2.h"
 #include "TForm4.h"
 #include "TForm6.h"
+#include "TForm8.h"
 #include "TQuickReport28.h"
 #include "TQuickReport5.h"
 #include "TerminationSignals.h"
@@ -32,6 +33,7 @@ Program::~Program()
     idle_.reset();
     pictureList_.reset();
     markTypeList_.reset();
+    importWindow_.reset();
     combinedList_.reset();
     allInformationList_.reset();
     about_.reset();
@@ -64,11 +66,12 @@ bool Program::start()
     // 3. The about box.
     about_ = std::make_unique<TAboutBox>(form2_.get());
     form2_->setAboutBox(about_.get());
-    // 4, 5, 7 and 8: the want lists, each with its own views.
+    // 4 to 8: the want lists, each with its own views, and the mass import.
     const auto shortfallsOnly = [this] { return form2_->CheckBox1->isChecked(); };
     try {
         allInformationList_ = std::make_unique<TForm4>(*db_, dialogs_);
         combinedList_ = std::make_unique<TQuickReport28>(*db_, dialogs_);
+        importWindow_ = std::make_unique<TForm8>(*form2_->Table2, dialogs_, form2_->printer());
         markTypeList_ = std::make_unique<TQuickReport5>(*db_, dialogs_, shortfallsOnly);
         pictureList_ =
             std::make_unique<TForm14>(*db_, dialogs_, shortfallsOnly, [] { return Settings::current().reportPicture; });
@@ -79,6 +82,7 @@ bool Program::start()
     form2_->setCombinedList(combinedList_.get());
     form2_->setMarkTypeList(markTypeList_.get());
     form2_->setPictureList(pictureList_.get());
+    form2_->setImportWindow(importWindow_.get());
     if (db_->isReadOnly())
         dialogs_.message(storemessages::readOnlyCollection(QDir::toNativeSeparators(db_->folder())));
     // Posted rows reach the table files themselves soon after the collector

@@ -13,6 +13,7 @@ class Dialogs;
 class TAboutBox;
 class TForm2;
 class TForm6;
+class TForm8;
 class TQuickReport5;
 class TQuickReport28;
 class TForm4;
@@ -42,6 +43,7 @@ public:
     TQuickReport28* combinedList() const { return combinedList_.get(); }
     TForm4* allInformationList() const { return allInformationList_.get(); }
     TForm14* pictureList() const { return pictureList_.get(); }
+    TForm8* importWindow() const { return importWindow_.get(); }
 
     // How long after the last change the posted rows are moved into the table files.
     static constexpr int IdleCheckpointMs = 1000;
@@ -58,6 +60,7 @@ private:
     std::unique_ptr<TAboutBox> about_;
     std::unique_ptr<TForm4> allInformationList_;
     std::unique_ptr<TQuickReport28> combinedList_;
+    std::unique_ptr<TForm8> importWindow_;
     std::unique_ptr<TQuickReport5> markTypeList_;
     std::unique_ptr<TForm14> pictureList_;
     std::unique_ptr<QTimer> idle_;

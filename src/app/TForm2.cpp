@@ -19,6 +19,7 @@
 #include "Settings.h"
 #include "TAboutBox.h"
 #include "TForm6.h"
+#include "TForm8.h"
 #include "TableView.h"
 
 #include <QAction>
@@ -294,7 +295,7 @@ void TForm2::buildMenus()
             [this] { Nytsamleomrde1Click(); });
     addItem(add, QStringLiteral("Tilføj &et billede"), QStringLiteral("Tilfjetbillede1Click"),
             [this] { Tilfjetbillede1Click(); });
-    addItem(add, QStringLiteral("&Tilføj mange billeder"), QStringLiteral("yClick"), {});
+    addItem(add, QStringLiteral("&Tilføj mange billeder"), QStringLiteral("yClick"), [this] { yClick(); });
 
     QMenu* print = bar->addMenu(QStringLiteral("&Udskriv"));
     addItem(print, QStringLiteral("&1 Stemplede mærker"), QStringLiteral("Stempledemrker1Click"),
@@ -447,6 +448,12 @@ void TForm2::setViewer(TForm6* viewer)
 {
     viewer_ = viewer;
     viewer_->setReturnFocus(DBGrid2);
+}
+
+void TForm2::yClick()
+{
+    if (importWindow_)
+        importWindow_->showImport();
 }
 
 void TForm2::Button5Click()

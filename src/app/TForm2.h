@@ -24,6 +24,7 @@ class PictureOpenDialog;
 class PicturePanel;
 class PicturePopupMenu;
 class TForm6;
+class TForm8;
 class TQuickReport5;
 class TQuickReport28;
 class TForm4;
@@ -62,6 +63,7 @@ public:
     void setCombinedList(TQuickReport28* list) { combinedList_ = list; }
     void setAllInformationList(TForm4* list) { allInformationList_ = list; }
     void setPictureList(TForm14* list) { pictureList_ = list; }
+    void setImportWindow(TForm8* window) { importWindow_ = window; }
     PicturePanel& picturePanel() const { return *pictures_; }
     // The picture refresh that the numbers grid's keys and clicks and the number
     // navigator trigger. Tests may put their own in its place.
@@ -114,6 +116,7 @@ public:
     void Button5Click();
     void HentbilledeClick();
     void Tilfjetbillede1Click();
+    void yClick();
     void Stempledemrker1Click();
     void Postfriskemrker1Click();
     void Ubrugtemrker1Click();
@@ -154,6 +157,7 @@ private:
     // The three export commands; they share the save dialog SaveDialog1.
     std::unique_ptr<CsvExport> csvExport_;
     TForm6* viewer_ = nullptr;
+    TForm8* importWindow_ = nullptr;
     QWidget* aboutBox_ = nullptr;
     TQuickReport5* markTypeList_ = nullptr;
     TQuickReport28* combinedList_ = nullptr;

@@ -32,4 +32,39 @@ QString notEnoughMemory()
     return QStringLiteral("Der er ikke hukommelse nok til at vise billedet");
 }
 
+namespace {
+
+QString reasonOrKind(const QString& reason)
+{
+    // Opening refuses a pipe or a device before the system has a word for it.
+    return reason.isEmpty() ? QStringLiteral("det er ikke en almindelig fil") : reason;
+}
+
+} // namespace
+
+QString reportNotWritten(const QString& file, const QString& reason)
+{
+    return QStringLiteral("Filen %1 kan ikke skrives: %2").arg(file, reasonOrKind(reason));
+}
+
+QString reportNotRead(const QString& file, const QString& reason)
+{
+    return QStringLiteral("Filen %1 kan ikke læses: %2").arg(file, reasonOrKind(reason));
+}
+
+QString pathsTooLong(qsizetype count, int width)
+{
+    const QString what = count == 1 ? QStringLiteral("1 billede blev ikke indlæst, fordi dets fulde sti")
+                                    : QStringLiteral("%1 billeder blev ikke indlæst, fordi deres fulde sti").arg(count);
+    return QStringLiteral("%1 er længere end de %2 tegn, feltet Billede kan rumme. Flyt billederne til en mappe "
+                          "med en kortere sti, og indlæs dem igen. De står i listen.")
+        .arg(what)
+        .arg(width);
+}
+
+QString folderNotOpened(const QString& folder)
+{
+    return QStringLiteral("Mappen %1 kan ikke åbnes").arg(folder);
+}
+
 } // namespace kvilbro::picturemessages

@@ -11,5 +11,11 @@ QString unknownExtension(const QString& extension);
 QString cannotOpen(const QString& file, const QString& reason);
 QString tooLarge(const QString& file, qint64 width, qint64 height, qint64 maxBytes);
 QString notEnoughMemory();
+// The mass import's report file.
+QString reportNotWritten(const QString& file, const QString& reason);
+QString reportNotRead(const QString& file, const QString& reason);
+// Pictures the mass import left out because `Billede` cannot hold their full path.
+QString pathsTooLong(qsizetype count, int width);
+QString folderNotOpened(const QString& folder);
 
 } // namespace kvilbro::picturemessages

@@ -120,6 +120,11 @@ QVariant storedValue(const FieldDef& field, const QString& text)
     return QVariant();
 }
 
+bool storedAsIs(const FieldDef& field, const QString& text)
+{
+    return storedValue(field, text).toString() == text;
+}
+
 QString displayText(const FieldDef& field, const QVariant& value)
 {
     if (value.isNull())

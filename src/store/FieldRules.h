@@ -27,6 +27,10 @@ struct FieldDef;
 // field's width, an integer, or a date in ISO form. Throws Error for a text
 // the field cannot hold.
 QVariant storedValue(const FieldDef& field, const QString& text);
+// True when a text field would store `text` exactly as it is: not cut to the
+// width and not rewritten into another form. A file path that is not stored
+// as it is names no file.
+bool storedAsIs(const FieldDef& field, const QString& text);
 // A stored value as the collector reads it: dates in the short local form.
 QString displayText(const FieldDef& field, const QVariant& value);
 // Equal as stored values: blank text and NULL are the same.

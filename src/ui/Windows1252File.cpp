@@ -1,5 +1,6 @@
 #include "Windows1252File.h"
 
+#include <QStringDecoder>
 #include <QStringEncoder>
 
 #include <sys/stat.h>
@@ -41,6 +42,12 @@ QByteArray Windows1252::encode(QStringView text, qsizetype* replaced)
         i += length;
     }
     return bytes;
+}
+
+QString Windows1252::decode(QByteArrayView bytes)
+{
+    QStringDecoder decoder("windows-1252", QStringDecoder::Flag::Stateless);
+    return decoder.decode(bytes);
 }
 
 Windows1252File::Windows1252File(const QString& path) : file_(path) {}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QFile>
 #include <QString>
 #include <QStringView>
@@ -14,6 +15,7 @@ class Windows1252 {
 public:
     // The bytes of `text`; `replaced`, when given, grows by the characters written as "?".
     static QByteArray encode(QStringView text, qsizetype* replaced = nullptr);
+    static QString decode(QByteArrayView bytes);
 };
 
 // A new text file in Windows-1252, written through a buffer. Every write and
