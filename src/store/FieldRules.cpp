@@ -32,6 +32,10 @@ QString cutToWidth(const QString& text, int width)
         return QString();
     if (isPlainAscii(text))
         return text.size() <= width ? text : text.left(width);
+    // A text that fits is kept as it is: a path in another normal form than
+    // ours still names its file.
+    if (characterCount(text) <= width)
+        return text;
     const QString normal = text.normalized(QString::NormalizationForm_C);
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, normal);
     int count = 0;
@@ -48,8 +52,8 @@ int characterCount(const QString& text)
 {
     if (isPlainAscii(text))
         return int(text.size());
-    const QString normal = text.normalized(QString::NormalizationForm_C);
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, normal);
+    // Canonically equivalent forms have the same grapheme clusters.
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
     int count = 0;
     while (finder.toNextBoundary() != -1)
         ++count;

@@ -9,7 +9,8 @@
 namespace kvilbro {
 
 // Cuts a text to at most `width` characters. Characters are what the reader
-// sees (grapheme clusters after NFC), so a letter is never split from its accent.
+// sees (grapheme clusters), so a letter is never split from its accent. A text
+// that fits comes back unchanged; a cut one in composed form (NFC).
 QString cutToWidth(const QString& text, int width);
 
 // Number of characters of a text in the sense of cutToWidth.

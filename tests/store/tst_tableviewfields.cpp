@@ -46,6 +46,9 @@ private slots:
         v.numbers.edit();
         v.numbers.setText(u"Type", QStringLiteral("abcdefghi\U0001F600xyz"));
         QCOMPARE(v.numbers.asText(u"Type"), QStringLiteral("abcdefghi\U0001F600"));
+        // A text that fits is kept as typed: a decomposed file name still names its file.
+        v.numbers.setText(u"Billede", QStringLiteral("/b/a\u030A.jpg"));
+        QCOMPARE(v.numbers.asText(u"Billede"), QStringLiteral("/b/a\u030A.jpg"));
         v.numbers.cancel();
 
         // Writing needs a pending row.
