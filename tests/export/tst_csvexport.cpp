@@ -3,15 +3,14 @@
 #include "Collection.h"
 #include "ColumnCount.h"
 #include "CsvExport.h"
+#include "FileFaults.h"
 #include "MainViews.h"
 #include "ScriptedDialogs.h"
 
 #include <QFile>
 #include <QTest>
 
-#include <csignal>
 #include <limits>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace kvilbro;
@@ -26,26 +25,6 @@ const QString SaveCaption = "Save file as";
 const QString Finished = "Finish exporting to file";
 const QString IoError = "File I/O error.";
 const QByteArray Lines1To6 = "Samleren\r\nVejen 1\r\n1234 Byen\r\n12345678\r\n\r\n--\r\n";
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
-}
-
-// Files larger than `bytes` cannot be written while this lives, as on a full disk.
-struct FileSizeLimit {
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &saved);
-        rlimit limited = saved;
-        limited.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved); }
-    rlimit saved{};
-};
 
 // Danmark holds the worked example; Polen letters and a blank number;
 // Færøerne owns everything used; Island has no numbers.
@@ -191,7 +170,7 @@ private slots:
         e.run(separator, columns, c.file("liste.csv"));
         QTEST(e.dialogs.messages(), "messages");
         QFETCH(QByteArray, rest);
-        QCOMPARE(readAll(c.file("liste.csv")), Lines1To6 + rest);
+        QCOMPARE(fileBytes(c.file("liste.csv")), Lines1To6 + rest);
     }
 
     // The worked example, byte for byte, with the shortfall box clear and
@@ -216,7 +195,7 @@ private slots:
         Exporter e(c.path());
         e.shortfallsOnly = shortfallsOnly;
         e.run(";", "2", c.file("liste.csv"));
-        QCOMPARE(readAll(c.file("liste.csv")), readAll(QString(KVILBRO_GOLDEN_DIR) + "/" + golden));
+        QCOMPARE(fileBytes(c.file("liste.csv")), fileBytes(QString(KVILBRO_GOLDEN_DIR) + "/" + golden));
         QCOMPARE(e.dialogs.shownOf("okCancel").size() + e.dialogs.shownOf("confirm").size(), 0);
     }
 
@@ -238,7 +217,7 @@ private slots:
         QCOMPARE(numbers.asText(u"Nummer"), QString("3"));
         QCOMPARE(c.count("stm2manc"), rows);
         QCOMPARE(c.count("stm2manc", "\"Bemærkning\"='noteret'"), 1);
-        QVERIFY(readAll(c.file("liste.csv"))
+        QVERIFY(fileBytes(c.file("liste.csv"))
                     .endsWith("Danmark postfriske m\xe6rker\r\n" + QByteArray("Nummer;Type;Afkryds;").repeated(8) +
                               "\r\n1;;;2;a;;3;;;"));
 
@@ -303,7 +282,7 @@ private slots:
         const QString path = target.startsWith('/') ? target : c.file(target);
         if (target == "pipe.csv")
             QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-        const QByteArray tableBefore = readAll(c.file("stm2manc.DB"));
+        const QByteArray tableBefore = fileBytes(c.file("stm2manc.DB"));
         Exporter e(c.path());
         {
             std::optional<FileSizeLimit> full;
@@ -314,7 +293,7 @@ private slots:
         QCOMPARE(e.dialogs.messages(),
                  QStringList{message.contains("tabelfiler") ? path + message.mid(target.size()) : message});
         QCOMPARE(e.dialogs.shownOf("error").size(), 1);
-        QCOMPARE(readAll(c.file("stm2manc.DB")), tableBefore);
+        QCOMPARE(fileBytes(c.file("stm2manc.DB")), tableBefore);
         QCOMPARE(c.count("stm2manc"), 7);
     }
 };
