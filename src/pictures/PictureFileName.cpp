@@ -26,9 +26,10 @@ PictureFileName::PictureFileName(QStringView name)
     const qsizetype dot = rest.indexOf(u'.');
     if (dot >= 0)
         rest = rest.left(dot);
-    // Counted as the store counts a field's characters, so a variant written
-    // with a combining accent compares with the one typed into `Type`.
-    typePart = cutToWidth(rest.toString(), TypeWidth);
+    // Composed and counted as the store counts a field's characters, so a
+    // variant written with a combining accent compares with the one typed
+    // into `Type`.
+    typePart = cutToWidth(rest.toString().normalized(QString::NormalizationForm_C), TypeWidth);
 
     // Any number of digits: only the value counts.
     QStringView value = QStringView(numberPart);
