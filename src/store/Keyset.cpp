@@ -97,6 +97,38 @@ int Keyset::indexOf(qint64 rowId, int hint) const
     return int(rowIds_.indexOf(rowId));
 }
 
+int Keyset::indexOf(qint64 rowId, const QList<QVariant>& keyValues) const
+{
+    // The row sorts equal to itself, so it stands just before its insert position.
+    const int after = insertPosition(keyValues, rowId);
+    if (after > 0 && rowIds_[after - 1] == rowId)
+        return after - 1;
+    return indexOf(rowId);
+}
+
+int Keyset::findFirst(int firstKey, const QList<QVariant>& values) const
+{
+    QList<SortValue> key;
+    for (const QVariant& v : values)
+        key << SortValue::from(v);
+    const auto compareAt = [&](int row) {
+        int c = 0;
+        for (qsizetype k = 0; k < key.size() && c == 0; ++k)
+            c = SortValue::compare(keys_[qsizetype(row) * keyCount_ + firstKey + k], key[k]);
+        return c;
+    };
+    int lo = 0;
+    int hi = size();
+    while (lo < hi) {
+        const int mid = (lo + hi) / 2;
+        if (compareAt(mid) < 0)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo < size() && compareAt(lo) == 0 ? lo : -1;
+}
+
 int Keyset::insertPosition(const QList<QVariant>& keyValues, qint64 rowId) const
 {
     QList<SortValue> key;

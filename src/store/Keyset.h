@@ -38,7 +38,11 @@ public:
     qint64 rowId(int index) const { return rowIds_[index]; }
     // Index of a row id, trying `hint` first; -1 when it is not in the set.
     int indexOf(qint64 rowId, int hint = -1) const;
+    // The same, found by the row's sort keys in logarithmic time.
+    int indexOf(qint64 rowId, const QList<QVariant>& keyValues) const;
 
+    // The first row whose sort keys from `firstKey` on equal `values`; -1 when none does.
+    int findFirst(int firstKey, const QList<QVariant>& values) const;
     // Where a row with these sort keys (and row id) belongs: before the first that sorts after it.
     int insertPosition(const QList<QVariant>& keyValues, qint64 rowId) const;
     void insert(int index, qint64 rowId, const QList<QVariant>& keyValues);

@@ -403,6 +403,23 @@ void TableView::refresh()
     afterMove();
 }
 
+int TableView::keysetKeyOf(const QList<int>& fields) const
+{
+    // The range fixes the link fields; they must lead the order, in any order.
+    const qsizetype linked = linkFields_.size();
+    if (linked + fields.size() > keyFields_.size())
+        return -1;
+    for (qsizetype k = 0; k < linked; ++k) {
+        if (!linkFields_.contains(keyFields_[k]))
+            return -1;
+    }
+    for (qsizetype k = 0; k < fields.size(); ++k) {
+        if (keyFields_[linked + k] != fields[k])
+            return -1;
+    }
+    return int(linked);
+}
+
 bool TableView::locate(const QStringList& fields, const QStringList& values, bool prefix)
 {
     if (fields.isEmpty() || fields.size() != values.size()) {
@@ -415,9 +432,11 @@ bool TableView::locate(const QStringList& fields, const QStringList& values, boo
         bool hasValue;
     };
     QList<Condition> conditions;
+    QList<int> fieldIndexes;
     const int base = int(linkFields_.size());
     for (qsizetype k = 0; k < fields.size(); ++k) {
         const int f = fieldIndex(fields[k]);
+        fieldIndexes << f;
         const FieldDef& def = def_.fields[f];
         const QString column = quoted(def.name);
         const QString& text = values[k];
@@ -432,7 +451,8 @@ bool TableView::locate(const QStringList& fields, const QStringList& values, boo
                 conditions.append({QStringLiteral("substr(%1,1,length(?%2))=?%2").arg(column).arg(param), text, true});
             }
         } else if (text.isEmpty()) {
-            conditions.append({QStringLiteral("%1 IS NULL").arg(column), QVariant(), false});
+            // Blank is blank, whether stored as NULL or as empty text by another program.
+            conditions.append({QStringLiteral("(%1 IS NULL OR %1 = '')").arg(column), QVariant(), false});
         } else {
             conditions.append({QStringLiteral("%1=?%2").arg(column).arg(param), text, true});
         }
@@ -441,13 +461,28 @@ bool TableView::locate(const QStringList& fields, const QStringList& values, boo
     finishPending();
     syncIfStale();
 
+    // Fields that follow the link in the view's order are found in the
+    // keyset, which holds exactly what the statement below would compare.
+    if (const int firstKey = keysetKeyOf(fieldIndexes); !prefix && firstKey >= 0) {
+        QList<QVariant> values;
+        for (const Condition& c : std::as_const(conditions))
+            values << c.value;
+        const int index = keyset_.findFirst(firstKey, values);
+        if (index < 0)
+            return false;
+        current_ = index;
+        eof_ = bof_ = false;
+        afterMove();
+        return true;
+    }
+
     // Parameters are numbered in the order the conditions were made; a
     // condition without a value leaves its number unused.
     QStringList where;
     for (const Condition& c : std::as_const(conditions))
         where << c.sql;
     const QString sql = sql_.firstWhere(where);
-    qint64 found = NoRow;
+    int index = -1;
     {
         Statement stmt = db_.prepare(def_.id, sql);
         ViewSql::bindRange(stmt, range_);
@@ -455,10 +490,14 @@ bool TableView::locate(const QStringList& fields, const QStringList& values, boo
             if (conditions[i].hasValue)
                 stmt.bind(base + int(i) + 1, conditions[i].value);
         }
-        if (stmt.step())
-            found = stmt.columnInt(0);
+        if (stmt.step()) {
+            QList<QVariant> keys;
+            keys.reserve(keyFields_.size());
+            for (qsizetype k = 0; k < keyFields_.size(); ++k)
+                keys << stmt.column(int(k) + 1);
+            index = keyset_.indexOf(stmt.columnInt(0), keys);
+        }
     }
-    const int index = indexOfRowId(found);
     if (index < 0)
         return false;
     current_ = index;

@@ -139,6 +139,9 @@ private:
     // Returns the stored row's new index, or -1 when it left the view's range.
     int placeStored(const Row& stored, qint64 rowId, int removedIndex, int fallback);
     int indexOfRowId(qint64 rowId) const;
+    // Where `fields` start among the keyset's sort keys when they follow the
+    // link fields in the view's order; -1 otherwise.
+    int keysetKeyOf(const QList<int>& fields) const;
     void refuseDuplicate();
 
     Database& db_;

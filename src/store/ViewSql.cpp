@@ -30,6 +30,7 @@ ViewSql::ViewSql(const TableDef& def, const QList<int>& orderFields, const QList
             keyColumns << quoted(def.fields[f].name);
     }
     orderBy_ = order.join(u',');
+    keyColumns_ = keyColumns.join(u',');
     keyset_ = QStringLiteral("SELECT %1 FROM %2%3 ORDER BY %4")
                   .arg(keyColumns.join(u','), table_,
                        whereClause(range_.isEmpty() ? QStringList() : QStringList{range_}), orderBy_);
@@ -87,7 +88,8 @@ QString ViewSql::firstWhere(const QStringList& conditions) const
     if (!range_.isEmpty())
         where << range_;
     where << conditions;
-    return QStringLiteral("SELECT %1 FROM %2%3 ORDER BY %4 LIMIT 1").arg(rowId_, table_, whereClause(where), orderBy_);
+    return QStringLiteral("SELECT %1 FROM %2%3 ORDER BY %4 LIMIT 1")
+        .arg(keyColumns_, table_, whereClause(where), orderBy_);
 }
 
 void ViewSql::bindRange(Statement& stmt, const QList<QVariant>& range)

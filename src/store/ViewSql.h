@@ -36,8 +36,9 @@ public:
 
     // The `columns` of every row of the range, in order.
     QString rowsOf(const QStringList& columns) const;
-    // The first row id of the range, in order, that also meets `conditions`
-    // (SQL with parameters numbered after the link's).
+    // The first row of the range, in order, that also meets `conditions`
+    // (SQL with parameters numbered after the link's): its row id, then its
+    // sort keys, as the keyset reads them.
     QString firstWhere(const QStringList& conditions) const;
 
     // Binds the range's link values; a blank value is stored as NULL, never as empty text.
@@ -48,6 +49,7 @@ private:
     QString rowId_;
     QString range_; // empty without a link
     QString orderBy_;
+    QString keyColumns_; // the row id, then the order's other fields
     QString keyset_;
     QString block_;
     QString insert_;
