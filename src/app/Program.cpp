@@ -83,6 +83,7 @@ bool Program::start()
     form2_->setMarkTypeList(markTypeList_.get());
     form2_->setPictureList(pictureList_.get());
     form2_->setImportWindow(importWindow_.get());
+    importWindow_->setBusyHandler([this](bool busy) { form2_->setGridsSuspended(busy); });
     if (db_->isReadOnly())
         dialogs_.message(storemessages::readOnlyCollection(QDir::toNativeSeparators(db_->folder())));
     // Posted rows reach the table files themselves soon after the collector

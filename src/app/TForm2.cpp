@@ -76,18 +76,7 @@ TForm2::TForm2(Database& db, Dialogs& dialogs, QWidget* parent) : QMainWindow(pa
     progress_ = std::make_unique<LabelGaugeProgress>(this, Label2, Gauge1);
     // While a long command runs, only the status text and the gauge change on
     // screen; the grids catch up when it ends.
-    progress_->setBusyHandler([this](bool busy) {
-        DBNavigator1->setSuspended(busy);
-        DBNavigator2->setSuspended(busy);
-        for (DBGrid* grid : {DBGrid1, DBGrid2}) {
-            if (busy) {
-                grid->tableModel()->suspend();
-            } else {
-                grid->tableModel()->resume();
-                grid->followView();
-            }
-        }
-    });
+    progress_->setBusyHandler([this](bool busy) { setGridsSuspended(busy); });
     commands_ = std::make_unique<CollectionCommands>(*Table1, *Table2, dialogs_, *progress_,
                                                      [this] { DBGrid2->setFocus(Qt::OtherFocusReason); });
     csvExport_ =
@@ -95,6 +84,20 @@ TForm2::TForm2(Database& db, Dialogs& dialogs, QWidget* parent) : QMainWindow(pa
     buildMenus();
     dialogs_.setParentWidget(this);
     resize(OuterWidth, OuterHeight);
+}
+
+void TForm2::setGridsSuspended(bool suspended)
+{
+    DBNavigator1->setSuspended(suspended);
+    DBNavigator2->setSuspended(suspended);
+    for (DBGrid* grid : {DBGrid1, DBGrid2}) {
+        if (suspended) {
+            grid->tableModel()->suspend();
+        } else {
+            grid->tableModel()->resume();
+            grid->followView();
+        }
+    }
 }
 
 TForm2::~TForm2()

@@ -69,6 +69,9 @@ public:
     // navigator trigger. Tests may put their own in its place.
     void setPictureRefresh(std::function<void()> refresh) { pictureRefresh_ = std::move(refresh); }
     void refreshPicture();
+    // While a long command runs, only the status text and the gauge change on
+    // screen; the grids and navigators catch up when it ends.
+    void setGridsSuspended(bool suspended);
 
     // Views
     TableView* Table1 = nullptr;

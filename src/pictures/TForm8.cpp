@@ -227,8 +227,24 @@ QStringList TForm8::chosenNames() const
 void TForm8::Button1Click()
 {
     const QString reportFolder = QDir::currentPath();
-    const PictureImportResult result =
-        PictureImport::run(numbers_, files_->folder(), chosenNames(), reportFolder, QDate::currentDate());
+    struct Busy {
+        const std::function<void(bool)>& handler;
+        explicit Busy(const std::function<void(bool)>& h) : handler(h)
+        {
+            if (handler)
+                handler(true);
+        }
+        ~Busy()
+        {
+            if (handler)
+                handler(false);
+        }
+    };
+    PictureImportResult result;
+    {
+        const Busy busy(busy_);
+        result = PictureImport::run(numbers_, files_->folder(), chosenNames(), reportFolder, QDate::currentDate());
+    }
     RichEdit1->setPlainText(PictureImport::readReport(PictureImport::reportPath(reportFolder)));
     if (!result.pathTooLong.isEmpty())
         dialogs_.message(picturemessages::pathsTooLong(result.pathTooLong.size(),

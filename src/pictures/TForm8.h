@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 class QComboBox;
@@ -38,6 +39,10 @@ public:
     // `numbers` is the main window's `Table2`; `printer` the one its printer set-up chooses.
     TForm8(TableView& numbers, Dialogs& dialogs, QPrinter& printer, QWidget* parent = nullptr);
     ~TForm8() override;
+
+    // Called with true before an import and with false after it, also after
+    // a failed one: the main window's grids need not follow every row.
+    void setBusyHandler(std::function<void(bool)> handler) { busy_ = std::move(handler); }
 
     // `yClick`: shows the window, centred the first time, or brings it to the front.
     void showImport();
@@ -77,6 +82,7 @@ private:
     QStringList drives_;
     // The folder last open on each drive, as a drive letter keeps its own.
     QHash<QString, QString> lastFolder_;
+    std::function<void(bool)> busy_;
     bool placed_ = false;
 };
 
