@@ -1,6 +1,7 @@
 #include "QtDialogs.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -98,9 +99,17 @@ QFileDialog* makeFileDialog(QWidget* parent, const FileDialogOptions& options)
 
 } // namespace
 
+QWidget* QtDialogs::owner() const
+{
+    // A dialog belongs to the window the collector is working in, so that
+    // window stays in front of the others (the import window over the main one).
+    QWidget* active = QApplication::activeWindow();
+    return active && active->isVisible() ? active : parentWidget();
+}
+
 InputAnswer QtDialogs::input(const QString& caption, const QString& prompt, const QString& defaultText)
 {
-    QInputDialog dialog(parentWidget());
+    QInputDialog dialog(owner());
     dialog.setWindowTitle(caption);
     dialog.setLabelText(prompt);
     dialog.setTextValue(defaultText);
@@ -113,43 +122,42 @@ InputAnswer QtDialogs::input(const QString& caption, const QString& prompt, cons
 
 bool QtDialogs::confirm(const QString& question)
 {
-    return showBox(parentWidget(), QMessageBox::Information, QStringLiteral("Information"), question,
+    return showBox(owner(), QMessageBox::Information, QStringLiteral("Information"), question,
                    {{QMessageBox::Yes, QStringLiteral("&Yes")}, {QMessageBox::No, QStringLiteral("&No")}}) ==
            QMessageBox::Yes;
 }
 
 void QtDialogs::message(const QString& text)
 {
-    showBox(parentWidget(), QMessageBox::NoIcon, applicationTitle(), text, {{QMessageBox::Ok, QStringLiteral("OK")}});
+    showBox(owner(), QMessageBox::NoIcon, applicationTitle(), text, {{QMessageBox::Ok, QStringLiteral("OK")}});
 }
 
 void QtDialogs::error(const QString& text)
 {
-    showBox(parentWidget(), QMessageBox::Critical, QStringLiteral("Error"), text,
-            {{QMessageBox::Ok, QStringLiteral("OK")}});
+    showBox(owner(), QMessageBox::Critical, QStringLiteral("Error"), text, {{QMessageBox::Ok, QStringLiteral("OK")}});
 }
 
 void QtDialogs::stop(const QString& text)
 {
-    showBox(parentWidget(), QMessageBox::Critical, applicationTitle(), text, {{QMessageBox::Ok, QStringLiteral("OK")}});
+    showBox(owner(), QMessageBox::Critical, applicationTitle(), text, {{QMessageBox::Ok, QStringLiteral("OK")}});
 }
 
 void QtDialogs::fatal(const QString& text)
 {
-    showBox(parentWidget(), QMessageBox::Critical, QStringLiteral("Application Error"), text,
+    showBox(owner(), QMessageBox::Critical, QStringLiteral("Application Error"), text,
             {{QMessageBox::Ok, QStringLiteral("OK")}});
 }
 
 bool QtDialogs::okCancel(const QString& question)
 {
-    return showBox(parentWidget(), QMessageBox::Question, QStringLiteral("Confirm"), question,
+    return showBox(owner(), QMessageBox::Question, QStringLiteral("Confirm"), question,
                    {{QMessageBox::Ok, QStringLiteral("OK")}, {QMessageBox::Cancel, QStringLiteral("Cancel")}}) ==
            QMessageBox::Ok;
 }
 
 QString QtDialogs::openFile(const FileDialogOptions& options)
 {
-    QFileDialog* dialog = makeFileDialog(parentWidget(), options);
+    QFileDialog* dialog = makeFileDialog(owner(), options);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setFileMode(QFileDialog::AnyFile); // the file need not exist
     QString chosen;
@@ -161,7 +169,7 @@ QString QtDialogs::openFile(const FileDialogOptions& options)
 
 QString QtDialogs::saveFile(const FileDialogOptions& options)
 {
-    QFileDialog* dialog = makeFileDialog(parentWidget(), options);
+    QFileDialog* dialog = makeFileDialog(owner(), options);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setOption(QFileDialog::DontConfirmOverwrite, !options.confirmOverwrite);
     QString chosen;
@@ -173,7 +181,7 @@ QString QtDialogs::saveFile(const FileDialogOptions& options)
 
 bool QtDialogs::printerSetup(QPrinter& printer)
 {
-    QPrintDialog dialog(&printer, parentWidget());
+    QPrintDialog dialog(&printer, owner());
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
     dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
     return dialog.exec() == QDialog::Accepted;
@@ -181,7 +189,7 @@ bool QtDialogs::printerSetup(QPrinter& printer)
 
 bool QtDialogs::print(QPrinter& printer, PrintDialogOptions& options)
 {
-    QPrintDialog dialog(&printer, parentWidget());
+    QPrintDialog dialog(&printer, owner());
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, options.pageRange);
     if (options.maxPage > 0)
         dialog.setMinMax(1, options.maxPage);

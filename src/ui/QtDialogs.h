@@ -18,6 +18,9 @@ public:
     bool printerSetup(QPrinter& printer) override;
     bool print(QPrinter& printer, PrintDialogOptions& options) override;
     void fatal(const QString& text) override;
+
+private:
+    QWidget* owner() const;
 };
 
 } // namespace kvilbro

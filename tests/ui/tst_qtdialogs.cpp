@@ -281,6 +281,29 @@ private slots:
         QVERIFY(!QFileInfo::exists(dir.filePath("*.csv")));
     }
 
+    // A box belongs to the window in front, so that window is not pushed
+    // behind the main window; with none active, to the main window.
+    void aBoxBelongsToTheActiveWindow()
+    {
+        QWidget main;
+        QWidget other;
+        main.show();
+        other.show();
+        QtDialogs dialogs;
+        dialogs.setParentWidget(&main);
+        for (QWidget* active : {&other, &main}) {
+            active->activateWindow();
+            QTRY_COMPARE(QApplication::activeWindow(), active);
+            QWidget* owner = nullptr;
+            whenShown([&owner](QWidget& box) {
+                owner = box.parentWidget();
+                buttonCalled(box, "OK")->click();
+            });
+            dialogs.message("besked");
+            QCOMPARE(owner, active);
+        }
+    }
+
     void openCancelledGivesNothing()
     {
         QtDialogs dialogs;
