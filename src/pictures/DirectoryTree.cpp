@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QStyle>
 
 namespace kvilbro {
@@ -84,11 +85,21 @@ void DirectoryTree::showDrive(const QString& drive, const QString& open)
     markOpen(item);
 }
 
+void DirectoryTree::showEvent(QShowEvent* event)
+{
+    QTreeWidget::showEvent(event);
+    // Scrolling before the first showing has no size to work with.
+    if (currentItem())
+        scrollToItem(currentItem(), QAbstractItemView::PositionAtCenter);
+    horizontalScrollBar()->setValue(0);
+}
+
 void DirectoryTree::markOpen(QTreeWidgetItem* item)
 {
     open_ = pathOf(item);
     setCurrentItem(item);
     scrollToItem(item);
+    horizontalScrollBar()->setValue(0);
 }
 
 } // namespace kvilbro

@@ -18,6 +18,9 @@ public:
     QString drive() const { return drive_; }
     QString openFolder() const { return open_; }
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 signals:
     // Enter or a double-click on a folder.
     void folderChosen(const QString& folder);
