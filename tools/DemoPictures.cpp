@@ -292,6 +292,23 @@ QHash<QString, QString> writeDemoPictures(const QString& dir, int pathWidth, con
             writeJpeg(stamp, target);
         paths.insert(QStringLiteral("%1/%2").arg(picture.area).arg(picture.number), picture.file);
     }
+    // Pictures waiting for the mass import, named after the numbers of Dansk
+    // Vestindien they show, with two the import cannot place.
+    const QString waiting = QStringLiteral("billeder/indlæs");
+    if (!base.mkpath(waiting))
+        throw Error(QStringLiteral("Cannot create the folder %1.").arg(base.filePath(waiting)));
+    const QStringList waitingNames{QStringLiteral("1.jpg"),   QStringLiteral("2.jpg"),  QStringLiteral("3.bmp"),
+                                   QStringLiteral("4.jpg"),   QStringLiteral("5.jpg"),  QStringLiteral("23a.jpg"),
+                                   QStringLiteral("23b.bmp"), QStringLiteral("41.jpg"), QStringLiteral("forside.jpg")};
+    for (qsizetype i = 0; i < waitingNames.size(); ++i) {
+        const QString target = base.filePath(waiting + u'/' + waitingNames[i]);
+        const QImage stamp = drawStamp({150, 190}, {int(i) + 1, colours[i % colours.size()], int(i % 4), i % 2 == 0});
+        if (target.endsWith(QLatin1String("bmp")))
+            writeBmp(stamp, target);
+        else
+            writeJpeg(stamp, target);
+    }
+
     // A picture that has gone missing since it was attached: the panel shows the default.
     paths.insert(QStringLiteral("DK/21"), QStringLiteral("billeder/dk-021.jpg"));
 
