@@ -281,6 +281,7 @@ private slots:
         QTest::newRow("folder in its place") << "folder";
         QTest::newRow("pipe in its place") << "pipe";
         QTest::newRow("folder gone") << "gone";
+        QTest::newRow("read-only folder") << "read-only";
     }
     void aReportThatCannotBeCreatedAttachesNothing()
     {
@@ -290,8 +291,10 @@ private slots:
             QVERIFY(QDir(folder).mkdir("Fejl.txt"));
         else if (kind == "pipe")
             QCOMPARE(::mkfifo(QFile::encodeName(folder + "/Fejl.txt").constData(), 0600), 0);
-        else
+        else if (kind == "gone")
             reportFolder = folder + "/gone";
+        else // read-only even for the super-user
+            reportFolder = "/proc";
         try {
             PictureImport::run(views->numbers, folder, {"714.jpg"}, reportFolder, Today);
             QFAIL("no error");
