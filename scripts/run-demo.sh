@@ -12,11 +12,9 @@ if [ ! -d demo ]; then
     trap 'rm -rf "$tmp"' EXIT
     # The pictures are named where they will be, not in the temporary folder.
     build/bin/kvilbro-tables demo "$tmp" --final-dir "$top/demo"
-    cp scripts/demo/index.html "$tmp/index.html"
     mv -T "$tmp" demo
     trap - EXIT
 fi
-[ -f demo/index.html ] || cp scripts/demo/index.html demo/index.html
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
     echo "There is no display to show Kvilbro on (DISPLAY is not set)."

@@ -3,12 +3,14 @@
 #include "Error.h"
 #include "JpegWriter.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRandomGenerator>
+#include <QSaveFile>
 
 #include <cmath>
 
@@ -228,6 +230,31 @@ void writeBmp(const QImage& image, const QString& path)
         throw Error(QStringLiteral("Cannot write %1: %2").arg(path, writer.errorString()));
 }
 
+} // namespace
+
+void writeIfAbsent(const QString& path, const QByteArray& bytes)
+{
+    const QFileInfo info(path);
+    if (info.exists() || info.isSymLink())
+        return;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw Error(QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+}
+
+namespace {
+
+QByteArray bmpBytes(const QImage& image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, QByteArrayLiteral("bmp"));
+    if (!writer.write(image.convertToFormat(QImage::Format_RGB32)))
+        throw Error(QStringLiteral("Cannot encode a bitmap: %1").arg(writer.errorString()));
+    return bytes;
+}
+
 struct Picture {
     QString area;
     int number;
@@ -238,17 +265,24 @@ struct Picture {
 
 } // namespace
 
+void writeStandardPictures(const QString& dir)
+{
+    const QDir base(dir.isEmpty() ? QStringLiteral(".") : dir);
+    writeIfAbsent(base.filePath(QStringLiteral("Frim.bmp")),
+                  bmpBytes(drawStamp({160, 200}, {4, QColor(0x2a, 0x5d, 0x9f), 0, false})));
+    writeIfAbsent(base.filePath(QStringLiteral("frim.bmp")),
+                  bmpBytes(drawStamp({84, 104}, {0, QColor(0x9a, 0x9a, 0x9a), 3, false})));
+    writeIfAbsent(base.filePath(QStringLiteral("frim2.jpg")),
+                  encodeJpeg(drawStamp({160, 200}, {0, QColor(0x8a, 0x8a, 0x8a), 1, false})));
+}
+
 QHash<QString, QString> writeDemoPictures(const QString& dir, int pathWidth, const QString& finalDir)
 {
     const QDir base(dir.isEmpty() ? QStringLiteral(".") : dir);
     if (!base.mkpath(QStringLiteral("billeder")))
         throw Error(QStringLiteral("Cannot create the folder %1.").arg(base.filePath(QStringLiteral("billeder"))));
 
-    // The three pictures the program looks for in its working folder.
-    writeBmp(drawStamp({160, 200}, {4, QColor(0x2a, 0x5d, 0x9f), 0, false}), base.filePath(QStringLiteral("Frim.bmp")));
-    writeBmp(drawStamp({84, 104}, {0, QColor(0x9a, 0x9a, 0x9a), 3, false}), base.filePath(QStringLiteral("frim.bmp")));
-    writeJpeg(drawStamp({160, 200}, {0, QColor(0x8a, 0x8a, 0x8a), 1, false}),
-              base.filePath(QStringLiteral("frim2.jpg")));
+    writeStandardPictures(base.path());
 
     const QColor red(0xb0, 0x30, 0x30), blue(0x2a, 0x5d, 0x9f), green(0x2f, 0x7a, 0x4a), brown(0x8a, 0x5a, 0x2b),
         violet(0x6b, 0x3f, 0x8f), orange(0xc8, 0x6a, 0x1e);

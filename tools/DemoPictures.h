@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QColor>
 #include <QHash>
 #include <QImage>
@@ -21,6 +22,15 @@ QImage drawStamp(QSize size, const StampDesign& design);
 
 // Speckles a picture like a photograph's grain, so JPEG has real work to do.
 void addGrain(QImage& image, quint32 seed);
+
+// Writes `bytes` as the file `path` when no file of that name exists, whole
+// or not at all; an existing file is left as it is. Throws Error.
+void writeIfAbsent(const QString& path, const QByteArray& bytes);
+
+// Writes the pictures the program looks for in its folder, each only when it
+// is absent: "Frim.bmp" (start picture), "frim.bmp" (default picture) and
+// "frim2.jpg" (report placeholder). Throws Error.
+void writeStandardPictures(const QString& dir);
 
 // Writes the demo pictures into `dir`: "Frim.bmp" (start picture), "frim.bmp"
 // (default picture), "frim2.jpg" (report placeholder) and the stamps in the

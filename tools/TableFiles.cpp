@@ -125,9 +125,9 @@ bool hasIndex(sqlite3* db, const QString& table, const QStringList& fields)
 void create(const QString& dir)
 {
     const QDir target(dir.isEmpty() ? QStringLiteral(".") : dir);
-    if (!target.exists())
+    if (!target.exists() && !QDir().mkpath(target.absolutePath()))
         throw Error(
-            QStringLiteral("The folder %1 does not exist.").arg(QDir::toNativeSeparators(target.absolutePath())));
+            QStringLiteral("The folder %1 cannot be created.").arg(QDir::toNativeSeparators(target.absolutePath())));
     const auto lock = CollectionLock::acquire(target.absolutePath());
     for (const TableDef* def : TableDef::all()) {
         const QString file = pathIn(dir, *def);
@@ -146,6 +146,17 @@ void create(const QString& dir)
             exec(db.get(), file, sql);
         exec(db.get(), file, QStringLiteral("COMMIT"));
     }
+    writeStartFiles(dir);
+}
+
+void writeStartFiles(const QString& dir)
+{
+    writeStandardPictures(dir);
+    QFile help(QStringLiteral(":/kvilbro/help/index.html"));
+    if (!help.open(QIODevice::ReadOnly))
+        throw Error(QStringLiteral("The help page is missing from this program."));
+    writeIfAbsent(QDir(dir.isEmpty() ? QStringLiteral(".") : dir).filePath(QStringLiteral("index.html")),
+                  help.readAll());
 }
 
 void writeCollector(const QString& dir, const Collector& c)
@@ -167,6 +178,7 @@ void writeCollector(const QString& dir, const Collector& c)
                       .arg(quoted(def.tableName)));
     insert.text(1, c.name).text(2, c.address).text(3, c.town).text(4, c.phone).text(5, c.email).text(6, c.date).run();
     exec(db.get(), file, QStringLiteral("COMMIT"));
+    writeStartFiles(QFileInfo(file).absolutePath());
 }
 
 void writeDemo(const QString& dir, const QString& finalDir)

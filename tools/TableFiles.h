@@ -14,9 +14,15 @@ struct Collector {
     QString date; // YYYY-MM-DD
 };
 
-// Creates the three empty table files with their fields and indexes in `dir`.
-// Refuses, changing nothing, when any of them exists already. Throws Error.
+// Creates the three empty table files with their fields and indexes in `dir`
+// (made, with its parents, when missing), and the start files. Refuses,
+// changing nothing, when any of the tables exists already. Throws Error.
 void create(const QString& dir);
+
+// Writes what the program looks for beside the tables, each file only when
+// it is absent: the start, default and placeholder pictures and the help page.
+// Throws Error.
+void writeStartFiles(const QString& dir);
 
 // Replaces the contents of the collector table with one row. Throws Error.
 void writeCollector(const QString& dir, const Collector& collector);

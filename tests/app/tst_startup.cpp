@@ -1,6 +1,7 @@
 // Start-up: the settings file, the window as the collector first sees it, and
 // what happens when a table or the settings file cannot be used.
 #include "MainWindowFixture.h"
+#include "PicturePanel.h"
 
 #include "BevelPanel.h"
 #include "DBEdit.h"
@@ -64,6 +65,27 @@ private slots:
         QVERIFY(f.dialogs.shown().isEmpty());
     }
 
+    // A collection made as the README says, in a folder that did not exist.
+    void aFolderMadeByTheToolStartsWithoutAMessage()
+    {
+        QTemporaryDir outer;
+        const QString dir = outer.filePath("ny/samling");
+        tablefiles::create(dir);
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(dir);
+        {
+            ScriptedDialogs dialogs;
+            ErrorGuard::setDialogs(&dialogs);
+            Program program(dialogs);
+            QVERIFY(program.start());
+            QVERIFY2(dialogs.shown().isEmpty(), qPrintable(dialogs.messages().join(u'|')));
+            QVERIFY(QFile::exists(dir + "/MankoSys.stm"));
+            QVERIFY(!program.mainWindow()->picturePanel().picture().isNull());
+            ErrorGuard::setDialogs(nullptr);
+        }
+        QDir::setCurrent(before);
+    }
+
     void settingsFileBytes()
     {
         // A working directory with Danish letters in its name, and a settings
@@ -72,6 +94,7 @@ private slots:
         const QString dir = outer.filePath("Frimærker på Ærø");
         QVERIFY(QDir().mkpath(dir));
         tablefiles::create(dir);
+        QVERIFY(QFile::remove(dir + "/Frim.bmp"));
         QFile old(dir + "/MankoSys.stm");
         QVERIFY(old.open(QIODevice::WriteOnly));
         old.write("C:\\gammel\\frim.bmp\r\nhand edited\r\n\r\nextra line\r\n");
@@ -84,7 +107,7 @@ private slots:
             ErrorGuard::setDialogs(&dialogs);
             Program program(dialogs);
             QVERIFY(program.start());
-            // No start picture here: one error box, and start-up goes on.
+            // The start picture removed: one error box, and start-up goes on.
             QCOMPARE(dialogs.messages().size(), 1);
             QVERIFY2(dialogs.messages().first().contains(QDir(dir).absoluteFilePath("Frim.bmp")),
                      qPrintable(dialogs.messages().first()));

@@ -281,6 +281,7 @@ private slots:
     {
         CurrentDirGuard cwd;
         QDir::setCurrent(c->path());
+        QFile::remove(c->path() + "/Frim.bmp");
         QString message;
         try {
             panel->loadStartPicture();

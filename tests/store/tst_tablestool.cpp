@@ -127,6 +127,44 @@ private slots:
         QVERIFY(r.err.contains(QLatin1String("YYYY-MM-DD")));
     }
 
+    // What the program looks for beside the tables comes with them, and what
+    // the collector has there already stays as it is.
+    void startFilesAreWrittenOnlyWhereAbsent()
+    {
+        QTemporaryDir outer;
+        const QString dir = outer.filePath(QStringLiteral("mine/frimærker"));
+        QCOMPARE(tables({QStringLiteral("create"), dir}).code, 0);
+        const QStringList startFiles{QStringLiteral("Frim.bmp"), QStringLiteral("frim.bmp"),
+                                     QStringLiteral("frim2.jpg"), QStringLiteral("index.html")};
+        for (const QString& name : startFiles)
+            QVERIFY2(QFileInfo(dir + u'/' + name).size() > 0, qPrintable(name));
+        QVERIFY(QFile(dir + QStringLiteral("/index.html")).open(QIODevice::ReadOnly));
+
+        // The collector's own help page and start picture, and a missing default picture.
+        for (const QString& name : {QStringLiteral("index.html"), QStringLiteral("Frim.bmp")}) {
+            QFile own(dir + u'/' + name);
+            QVERIFY(own.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            own.write("egen");
+        }
+        QVERIFY(QFile::remove(dir + QStringLiteral("/frim.bmp")));
+        QCOMPARE(tables({QStringLiteral("collector"), dir, QStringLiteral("--name"), QStringLiteral("Åse")}).code, 0);
+        for (const QString& name : {QStringLiteral("index.html"), QStringLiteral("Frim.bmp")}) {
+            QFile own(dir + u'/' + name);
+            QVERIFY(own.open(QIODevice::ReadOnly));
+            QCOMPARE(own.readAll(), QByteArray("egen"));
+        }
+        QVERIFY(QFileInfo(dir + QStringLiteral("/frim.bmp")).size() > 0);
+        // No temporary file left behind.
+        const QStringList expected =
+            startFiles + QStringList{QStringLiteral("stm2frim.db"), QStringLiteral("stm2manc.DB"),
+                                     QStringLiteral("Bruger2.db"), QStringLiteral(".kvilbro.lock")};
+        for (const QString& name : QDir(dir).entryList(QDir::Files | QDir::Hidden))
+            QVERIFY2(expected.contains(name), qPrintable(name));
+
+        // The demo makes its folder too.
+        QCOMPARE(tables({QStringLiteral("demo"), outer.filePath(QStringLiteral("demo/ny"))}).code, 0);
+    }
+
     // Made aside and moved into place, the demo's pictures are named where they end up.
     void demoPicturesNamedForTheFinalFolder()
     {
