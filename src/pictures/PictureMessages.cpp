@@ -62,6 +62,14 @@ QString pathsTooLong(qsizetype count, int width)
         .arg(width);
 }
 
+QString pathTooLong(const QString& path, int width)
+{
+    return QStringLiteral("Billedet blev ikke tilføjet, fordi dets fulde sti er længere end de %1 tegn, feltet "
+                          "Billede kan rumme: %2. Flyt billedet til en mappe med en kortere sti.")
+        .arg(width)
+        .arg(path);
+}
+
 QString folderNotOpened(const QString& folder)
 {
     return QStringLiteral("Mappen %1 kan ikke åbnes").arg(folder);

@@ -17,5 +17,7 @@ QString reportNotRead(const QString& file, const QString& reason);
 // Pictures the mass import left out because `Billede` cannot hold their full path.
 QString pathsTooLong(qsizetype count, int width);
 QString folderNotOpened(const QString& folder);
+// One picture whose full path `Billede` cannot hold.
+QString pathTooLong(const QString& path, int width);
 
 } // namespace kvilbro::picturemessages

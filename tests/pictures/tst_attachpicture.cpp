@@ -1,8 +1,9 @@
 // Attaching one picture: the open dialog's options and memory, the current
-// folder, the full path cut to 75 characters, empty areas, the popup menu.
+// folder, a full path too long for the field refused, empty areas, the popup menu.
 #include "AttachPicture.h"
 #include "Collection.h"
 #include "Database.h"
+#include "ErrorOf.h"
 #include "MainViews.h"
 #include "PictureOpenDialog.h"
 #include "PicturePopupMenu.h"
@@ -82,31 +83,42 @@ private slots:
         QCOMPARE(c->count("stm2manc"), 4);
     }
 
-    void pathIsExpandedAndCut_data()
+    void pathIsExpandedOrRefused_data()
     {
         QTest::addColumn<QString>("chosen"); // relative to the collection's folder
-        QTest::addColumn<QString>("stored"); // the same, or "cut" for the first 75 characters
-        QTest::newRow("relative name") << "rel:sub/../stamp.bmp"
-                                       << "stamp.bmp";
-        QTest::newRow("long path, cut to 75") << QString("deep/") + QString(80, 'm') + "/stamp.jpg"
-                                              << "cut";
+        QTest::addColumn<bool>("stored");    // else refused: too long for the field
+        QTest::newRow("relative name") << "rel:sub/../stamp.bmp" << true;
+        QTest::newRow("long path") << QString("deep/") + QString(80, 'm') + "/stamp.jpg" << false;
+        QTest::newRow("75 characters") << "75" << true;
+        QTest::newRow("76 characters") << "76" << false;
     }
-    void pathIsExpandedAndCut()
+    void pathIsExpandedOrRefused()
     {
         QFETCH(QString, chosen);
-        QFETCH(QString, stored);
+        QFETCH(bool, stored);
         CurrentDirGuard cwd;
         QDir::setCurrent(c->path());
+        if (chosen == "75" || chosen == "76") // a name that makes the full path that long
+            chosen = QString(chosen.toInt() - c->path().size() - 1 - 4, u'n') + ".jpg";
         ScriptedDialogs dialogs;
         const bool relative = chosen.startsWith("rel:");
         dialogs.answerOpenFile(QString(), relative ? chosen.mid(4) : c->path() + "/" + chosen);
-        const QString full = c->path() + "/" + (stored == "cut" ? chosen : stored);
+        const QString full = QDir::cleanPath(c->path() + "/" + (relative ? chosen.mid(4) : chosen));
         QDir().mkpath(QFileInfo(full).absolutePath());
         PictureOpenDialog openDialog;
-        attachPicture(views->numbers, dialogs, openDialog);
-        const QString expected = stored == "cut" ? full.left(75) : full;
-        QVERIFY(full.size() > 75 || stored != "cut");
-        QCOMPARE(c->scalar("SELECT Billede FROM stm2manc WHERE Nummer = 1").toString(), expected);
+        const QString error = errorOf([&] { attachPicture(views->numbers, dialogs, openDialog); });
+        const QVariant billede = c->scalar("SELECT Billede FROM stm2manc WHERE Nummer = 1");
+        if (stored) {
+            QCOMPARE(error, QString());
+            QCOMPARE(billede.toString(), full);
+        } else {
+            QVERIFY(full.size() > 75);
+            QCOMPARE(error, "Billedet blev ikke tilføjet, fordi dets fulde sti er længere end de 75 tegn, feltet "
+                            "Billede kan rumme: " +
+                                full + ". Flyt billedet til en mappe med en kortere sti.");
+            QVERIFY(billede.isNull());
+            QCOMPARE(views->numbers.state(), TableView::State::Browse);
+        }
         QCOMPARE(openDialog.fileName(), full);
         QCOMPARE(QDir::currentPath(), QFileInfo(full).absolutePath());
     }

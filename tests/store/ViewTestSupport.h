@@ -2,6 +2,7 @@
 
 // Shared by the table view tests.
 #include "Error.h"
+#include "ErrorOf.h"
 #include "MainViews.h"
 #include "TableView.h"
 
@@ -42,16 +43,6 @@ inline QStringList walk(TableView& view)
 inline QString current(const TableView& view)
 {
     return view.asText(u"Nummer") + view.asText(u"Type");
-}
-
-inline QString errorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.message();
-    }
-    return QString();
 }
 
 } // namespace kvilbro::test
