@@ -243,10 +243,28 @@ bool DBGrid::handleKey(QKeyEvent* event)
     return false;
 }
 
+void DBGrid::notePress(const QKeyEvent* event)
+{
+    keysDown_.insert(event->key());
+    emit keyPressArrived();
+}
+
+void DBGrid::noteRelease(const QKeyEvent* event)
+{
+    // A release whose press went elsewhere (Enter that closed a message box
+    // over the grid) is no key of the grid's: counting it would show the
+    // box again, for ever.
+    if (event->key() == Qt::Key_F12 || !keysDown_.contains(event->key()))
+        return;
+    if (!event->isAutoRepeat())
+        keysDown_.remove(event->key());
+    emit keyReleaseArrived();
+}
+
 void DBGrid::keyPressEvent(QKeyEvent* event)
 {
     if (!cameThroughEditor())
-        emit keyPressArrived();
+        notePress(event);
     if (!handleKey(event))
         QTableView::keyPressEvent(event);
 }
@@ -254,8 +272,8 @@ void DBGrid::keyPressEvent(QKeyEvent* event)
 void DBGrid::keyReleaseEvent(QKeyEvent* event)
 {
     QTableView::keyReleaseEvent(event);
-    if (!cameThroughEditor() && event->key() != Qt::Key_F12)
-        emit keyReleaseArrived();
+    if (!cameThroughEditor())
+        noteRelease(event);
 }
 
 bool DBGrid::cameThroughEditor() const
@@ -271,11 +289,10 @@ bool DBGrid::eventFilter(QObject* watched, QEvent* event)
 {
     // Keys typed into a cell editor count as keys reaching the grid.
     if (watched != this && watched != viewport()) {
-        if (event->type() == QEvent::KeyPress) {
-            emit keyPressArrived();
-        } else if (event->type() == QEvent::KeyRelease && static_cast<QKeyEvent*>(event)->key() != Qt::Key_F12) {
-            emit keyReleaseArrived();
-        }
+        if (event->type() == QEvent::KeyPress)
+            notePress(static_cast<QKeyEvent*>(event));
+        else if (event->type() == QEvent::KeyRelease)
+            noteRelease(static_cast<QKeyEvent*>(event));
     }
     return QTableView::eventFilter(watched, event);
 }

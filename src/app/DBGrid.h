@@ -2,6 +2,7 @@
 
 #include "TableModel.h"
 
+#include <QSet>
 #include <QTableView>
 
 namespace kvilbro {
@@ -52,12 +53,16 @@ private:
     void writeOpenEditor();
     bool typedCharacterFits(const QKeyEvent* event) const;
     bool cameThroughEditor() const;
+    void notePress(const QKeyEvent* event);
+    void noteRelease(const QKeyEvent* event);
 
     TableModel* model_;
     Dialogs& dialogs_;
     bool syncing_ = false;
     int column_ = 0; // the column the collector is in, kept across reloads
     bool commitFailed_ = false;
+    // Keys pressed here and not yet released.
+    QSet<int> keysDown_;
     bool scrollPending_ = false;
 };
 

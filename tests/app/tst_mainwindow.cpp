@@ -326,6 +326,45 @@ private slots:
         QCOMPARE(refreshes, 8);
     }
 
+    // Without any area a number typed into the grid would belong nowhere.
+    void numbersWithoutAnAreaAreRefused()
+    {
+        MainWindowFixture f;
+        TForm2& w = f.window();
+        w.DBGrid2->setFocus();
+        typeText("5");
+        key(Qt::Key_Return);
+        key(Qt::Key_Down);
+        QVERIFY(!f.dialogs.messages().isEmpty());
+        QVERIFY2(f.dialogs.messages().first().startsWith("Der er intet samleområde at tilføje numre til"),
+                 qPrintable(f.dialogs.messages().join(u'|')));
+        QCOMPARE(f.collection().count("stm2manc"), 0);
+        QCOMPARE(w.Table2->state(), TableView::State::Browse);
+    }
+
+    // Enter that closes a message box over the grid is released on the grid:
+    // counting that release would show the box again, and again.
+    void aReleaseWhosePressWentElsewhereIsNoTrigger()
+    {
+        MainWindowFixture f(fillSample);
+        TForm2& w = f.window();
+        int refreshes = 0;
+        w.setPictureRefresh([&] { ++refreshes; });
+        focusNumbers(w, 0, 0);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(w.DBGrid2, &release);
+        QCOMPARE(refreshes, 0);
+        // Held down, a key repeats its press and release; the last release counts too.
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier, QString(), true);
+        QKeyEvent repeated(QEvent::KeyRelease, Qt::Key_Down, Qt::NoModifier, QString(), true);
+        QKeyEvent last(QEvent::KeyRelease, Qt::Key_Down, Qt::NoModifier);
+        for (QKeyEvent* e : {&press, &repeated, &press, &last})
+            QApplication::sendEvent(w.DBGrid2, e);
+        QCOMPARE(refreshes, 4);
+        QApplication::sendEvent(w.DBGrid2, &last);
+        QCOMPARE(refreshes, 4);
+    }
+
     // Two key events may share an address (one freed, the next built in its
     // place, as stack-built events are). A key the editor took must not make
     // the next key at that address look as if it had been counted already.
