@@ -325,6 +325,27 @@ private slots:
         QTest::newRow("open at both ends") << 0 << 0 << 0 << 0 << 0;
         QTest::newRow("narrowed by the collector") << 1 << 0 << 2 << 1 << 2;
     }
+    // Choosing a printer prints nothing, so its dialog does not offer to.
+    void printerSetupSaysOK()
+    {
+        QtDialogs dialogs;
+        QPrinter printer;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        QString title;
+        QAbstractButton* print = nullptr;
+        QAbstractButton* ok = nullptr;
+        whenShown([&](QWidget& w) {
+            title = w.windowTitle();
+            print = buttonCalled(w, "&Print");
+            ok = buttonCalled(w, "OK");
+            qobject_cast<QDialog*>(&w)->reject();
+        });
+        QVERIFY(!dialogs.printerSetup(printer));
+        QCOMPARE(title, QString("Print Setup"));
+        QVERIFY(ok);
+        QVERIFY(!print);
+    }
+
     void printRange()
     {
         QFETCH(int, first);
