@@ -50,15 +50,20 @@ QImage decodePicture(QIODevice& device, const QString& extension, const QString&
 {
     if (!device.isOpen() && !device.open(QIODevice::ReadOnly))
         throw Error(device.errorString(), Error::Kind::Picture);
-    switch (decoderFor(extension)) {
-    case Decoder::Bitmap:
-        return decodeBmp(device, fileName, maxDecodedBytes);
-    case Decoder::Jpeg:
+    const Decoder decoder = decoderFor(extension);
+    if (decoder == Decoder::None)
+        unknownExtension(extension);
+    try {
+        if (decoder == Decoder::Bitmap)
+            return decodeBmp(device, fileName, maxDecodedBytes);
         return decodeJpeg(device, fileName, maxDecodedBytes, std::move(recycled), atLeast);
-    case Decoder::None:
-        break;
+    } catch (const Error& e) {
+        // The decoders speak of the data, not of the file; the collector needs to
+        // know which file it was. A refusal by size names it already.
+        if (fileName.isEmpty() || e.message().contains(fileName))
+            throw;
+        throw Error(picturemessages::cannotRead(fileName, e.message()), Error::Kind::Picture);
     }
-    unknownExtension(extension);
 }
 
 // Opens the picture file for reading; throws the loader's errors.

@@ -15,7 +15,7 @@ namespace kvilbro {
 // bitmap, "jpg" and "jpeg" a JPEG file decoded at full size by libjpeg. Any
 // other extension fails with "Unknown picture file extension (.ext)"; a file
 // that cannot be opened fails with its full name and the system's reason; a
-// damaged file with the decoder's message. Throws Error (kind Picture); the
+// damaged file with its full name and the decoder's message. Throws Error (kind Picture); the
 // caller's picture is untouched by a failure. A JPEG may be decoded into the
 // memory of `recycled`, a picture the caller no longer needs (see decodeJpeg).
 QImage loadPicture(const QString& path, QImage recycled = QImage());
@@ -32,7 +32,8 @@ QSize pictureFileSize(const QString& path);
 QString pictureExtension(const QString& path);
 
 // Decodes picture data as loadPicture does, the extension choosing the
-// decoder; `device` is opened for reading when it is not open yet.
+// decoder; `device` is opened for reading when it is not open yet. The
+// decoder's messages name `fileName` when it is given.
 QImage decodePicture(QIODevice& device, const QString& extension, const QString& fileName = QString(),
                      qint64 maxDecodedBytes = MaxDecodedBytes, QImage recycled = QImage(), QSize atLeast = QSize());
 

@@ -75,4 +75,9 @@ QString folderNotOpened(const QString& folder)
     return QStringLiteral("Mappen %1 kan ikke åbnes").arg(folder);
 }
 
+QString cannotRead(const QString& file, const QString& reason)
+{
+    return QStringLiteral("Billedfilen %1 kan ikke læses: %2").arg(file, reason);
+}
+
 } // namespace kvilbro::picturemessages

@@ -19,5 +19,7 @@ QString pathsTooLong(qsizetype count, int width);
 QString folderNotOpened(const QString& folder);
 // One picture whose full path `Billede` cannot hold.
 QString pathTooLong(const QString& path, int width);
+// A picture file that opened but could not be decoded; `reason` is the decoder's own words.
+QString cannotRead(const QString& file, const QString& reason);
 
 } // namespace kvilbro::picturemessages

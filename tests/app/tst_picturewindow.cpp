@@ -120,7 +120,9 @@ private slots:
         QVERIFY(f.dialogs.messages().isEmpty());
         QTest::keyRelease(w.DBGrid2, Qt::Key_Down); // release: on 2, which cannot be read
         QCOMPARE(f.dialogs.messages().size(), 1);
-        QCOMPARE(f.dialogs.messages().first(), QStringLiteral("Premature end of JPEG file.")); // the decoder's words
+        // The decoder's words, after the file's name.
+        QCOMPARE(f.dialogs.messages().first(),
+                 "Billedfilen " + f.collection().file("skadet.jpg") + " kan ikke læses: Premature end of JPEG file.");
         QCOMPARE(w.Image1->size(), before);
         QCOMPARE(w.picturePanel().picture().pixelColor(0, 0), QColor(200, 40, 40));
     }

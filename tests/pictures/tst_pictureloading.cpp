@@ -344,6 +344,8 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("contents"); // empty: no file
         QTest::addColumn<QString>("message");     // %1: the file's full name
+        // The decoder's own words, after the name of the file it could not read.
+        const auto unread = [](const char* reason) { return "Billedfilen %1 kan ikke læses: " + QString(reason); };
         const QByteArray jpeg = jpegOf(grainy({64, 64}));
         const QByteArray progressive = jpegOf(grainy({64, 64}), true);
         const QByteArray bmp = bitmap(8, 8, 24, 0, {}, QByteArray(8 * 24, '\x40'));
@@ -354,27 +356,30 @@ private slots:
         QTest::newRow("missing") << "gone.jpg" << QByteArray()
                                  << "Billedfilen %1 kan ikke åbnes: No such file or directory";
         QTest::newRow("a folder") << "dir.jpg" << QByteArray() << "Billedfilen %1 kan ikke åbnes: Is a directory";
-        QTest::newRow("a bitmap named .jpg") << "bitmap.jpg" << bmp << "Not a JPEG file: starts with 0x42 0x4d";
-        QTest::newRow("one byte of JPEG") << "byte.jpg" << QByteArray("\xff", 1) << "Premature end of JPEG file";
-        QTest::newRow("truncated JPEG") << "cut.jpg" << jpeg.left(jpeg.size() * 6 / 10) << "Premature end of JPEG file";
+        QTest::newRow("a bitmap named .jpg") << "bitmap.jpg" << bmp << unread("Not a JPEG file: starts with 0x42 0x4d");
+        QTest::newRow("one byte of JPEG")
+            << "byte.jpg" << QByteArray("\xff", 1) << unread("Premature end of JPEG file");
+        QTest::newRow("truncated JPEG") << "cut.jpg" << jpeg.left(jpeg.size() * 6 / 10)
+                                        << unread("Premature end of JPEG file");
         QTest::newRow("truncated progressive JPEG")
-            << "cutp.jpg" << progressive.left(progressive.size() * 6 / 10) << "Premature end of JPEG file";
+            << "cutp.jpg" << progressive.left(progressive.size() * 6 / 10) << unread("Premature end of JPEG file");
         // Cut between two scans: libjpeg alone would show a blurred picture.
         QTest::newRow("progressive JPEG without its last scan")
             << "lastscan.jpg" << progressive.left(progressive.lastIndexOf(QByteArray::fromHex("ffda")))
-            << "Premature end of JPEG file";
+            << unread("Premature end of JPEG file");
         QByteArray holed = jpeg;
         const qsizetype scan = holed.indexOf(QByteArray::fromHex("ffda"));
         holed.replace(scan + (holed.size() - scan) / 2, 2, QByteArray::fromHex("ffd9"));
         QTest::newRow("marker inside the data")
-            << "holed.jpg" << holed << "Corrupt JPEG data: premature end of data segment";
+            << "holed.jpg" << holed << unread("Corrupt JPEG data: premature end of data segment");
         QTest::newRow("too large JPEG") << "huge.jpg" << withJpegSize(jpeg, 40000, 30000)
                                         << "Billedet %1 er for stort til at blive vist: 40000 × 30000 punkter ville "
                                            "bruge mere end 1 GiB hukommelse";
-        QTest::newRow("truncated bitmap") << "cut.bmp" << bmp.left(bmp.size() - 30) << "Premature end of bitmap file";
-        QTest::newRow("bitmap without pixels") << "bare.bmp" << bmp.left(54) << "Premature end of bitmap file";
+        QTest::newRow("truncated bitmap")
+            << "cut.bmp" << bmp.left(bmp.size() - 30) << unread("Premature end of bitmap file");
+        QTest::newRow("bitmap without pixels") << "bare.bmp" << bmp.left(54) << unread("Premature end of bitmap file");
         QTest::newRow("truncated run-length bitmap")
-            << "cutrle.bmp" << rle8(Rle8Rows).chopped(3) << "Premature end of bitmap file";
+            << "cutrle.bmp" << rle8(Rle8Rows).chopped(3) << unread("Premature end of bitmap file");
         QTest::newRow("too large bitmap") << "huge.bmp" << bitmap(20000, -15000, 24, 0, {}, QByteArray())
                                           << "Billedet %1 er for stort til at blive vist: 20000 × 15000 punkter ville "
                                              "bruge mere end 1 GiB hukommelse";

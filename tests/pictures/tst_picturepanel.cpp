@@ -175,8 +175,9 @@ private slots:
         QTest::newRow("missing default picture")
             << 3 << "gone.bmp"
             << "Billedfilen %1/gone.bmp kan ikke åbnes: No such file or directory.";
-        QTest::newRow("damaged default picture") << 3 << "cut.bmp"
-                                                 << "Premature end of bitmap file.";
+        QTest::newRow("damaged default picture")
+            << 3 << "cut.bmp"
+            << "Billedfilen %1/cut.bmp kan ikke læses: Premature end of bitmap file.";
     }
     void failedRefreshKeepsThePreviousPicture()
     {
