@@ -12,6 +12,7 @@
 #include "Gauge.h"
 #include "ImageWidget.h"
 #include "LabelGaugeProgress.h"
+#include "OuterSize.h"
 #include "PendingRows.h"
 #include "PictureOpenDialog.h"
 #include "PicturePanel.h"
@@ -34,7 +35,6 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -83,7 +83,8 @@ TForm2::TForm2(Database& db, Dialogs& dialogs, QWidget* parent) : QMainWindow(pa
         std::make_unique<CsvExport>(*Table1, *Table2, *Table3, dialogs_, [this] { return CheckBox1->isChecked(); });
     buildMenus();
     dialogs_.setParentWidget(this);
-    resize(OuterWidth, OuterHeight);
+    outerSize_ = new OuterSize(this);
+    outerSize_->set({OuterWidth, OuterHeight});
 }
 
 void TForm2::setGridsSuspended(bool suspended)
@@ -351,13 +352,7 @@ void TForm2::FormCreate()
 {
     auto step = [](const std::function<void()>& f) { ErrorGuard::guarded(f); };
     // 1. Centred on the screen.
-    step([this] {
-        if (QScreen* screen = QGuiApplication::primaryScreen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(screen->availableGeometry().center());
-            move(frame.topLeft());
-        }
-    });
+    step([this] { outerSize_->centre(); });
     // 2. Key preview: the window sees every key before the focused control.
     if (!keyPreview_) {
         qApp->installEventFilter(this);
@@ -373,7 +368,6 @@ void TForm2::FormCreate()
     step([this] { pictures_->loadStartPicture(QStringLiteral("Frim.bmp")); });
     // 7. Shown and in front.
     show();
-    keepOuterSize();
     raise();
     activateWindow();
     // 8.
@@ -386,14 +380,6 @@ void TForm2::FormCreate()
     });
     // 10.
     repaint();
-}
-
-void TForm2::keepOuterSize()
-{
-    // The outer size includes the frame the desktop draws around the window.
-    const QSize frame = frameGeometry().size() - geometry().size();
-    if (frame.width() > 0 || frame.height() > 0)
-        resize(OuterWidth - frame.width(), OuterHeight - frame.height());
 }
 
 void TForm2::refreshPicture()

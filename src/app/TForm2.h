@@ -25,6 +25,7 @@ class PicturePanel;
 class PicturePopupMenu;
 class TForm6;
 class TForm8;
+class OuterSize;
 class TQuickReport5;
 class TQuickReport28;
 class TForm4;
@@ -145,7 +146,6 @@ private:
     void buildMenus();
     void placeStretchingControls();
     QAction* addItem(QMenu* menu, const QString& caption, const QString& handler, std::function<void()> action);
-    void keepOuterSize();
     AreaKey currentArea() const;
     void previewMarkTypeList(Condition condition);
     void previewPictureList(Condition condition);
@@ -161,6 +161,7 @@ private:
     std::unique_ptr<CsvExport> csvExport_;
     TForm6* viewer_ = nullptr;
     TForm8* importWindow_ = nullptr;
+    OuterSize* outerSize_ = nullptr;
     QWidget* aboutBox_ = nullptr;
     TQuickReport5* markTypeList_ = nullptr;
     TQuickReport28* combinedList_ = nullptr;

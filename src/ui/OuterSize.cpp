@@ -6,6 +6,8 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <utility>
+
 namespace kvilbro {
 
 OuterSize::OuterSize(QWidget* window) : QObject(window), window_(window)
@@ -36,6 +38,7 @@ void OuterSize::centre()
     const QSize outer = outer_.isValid() ? outer_ : window_->frameGeometry().size();
     const QRect available = screen->availableGeometry();
     window_->move(available.center() - QPoint(outer.width() / 2, outer.height() / 2));
+    centreWhenFramed_ = pendingOuter_.isValid();
 }
 
 bool OuterSize::eventFilter(QObject* watched, QEvent* event)
@@ -45,6 +48,8 @@ bool OuterSize::eventFilter(QObject* watched, QEvent* event)
         const QSize outer = pendingOuter_;
         set(outer);
         pendingOuter_ = QSize();
+        if (std::exchange(centreWhenFramed_, false))
+            centre();
     }
     return QObject::eventFilter(watched, event);
 }

@@ -16,7 +16,8 @@ public:
     explicit OuterSize(QWidget* window);
 
     void set(QSize outer);
-    // Moves the window so that its outer frame is centred on its screen's free area.
+    // Moves the window so that its outer frame is centred on its screen's
+    // free area; again once the frame is known.
     void centre();
     QMargins frame() const;
 
@@ -28,6 +29,7 @@ private:
     QSize outer_;
     QSize pendingOuter_;
     QMargins pendingFrame_;
+    bool centreWhenFramed_ = false;
 };
 
 } // namespace kvilbro
