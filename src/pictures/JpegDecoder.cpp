@@ -59,7 +59,7 @@ struct Job {
     ProgressManager progress;
     JOCTET buffer[InputBufferSize];
     bool created;
-    qint64 coefficientBytes;
+    qint64 decodingBytes;
 };
 
 [[noreturn]] void jumpOut(j_common_ptr cinfo)
@@ -151,8 +151,32 @@ void progressMonitor(j_common_ptr cinfo)
         failWith(cinfo, "The JPEG file has too many scans to be a picture");
 }
 
+qint64 roundedUp(qint64 value, qint64 step)
+{
+    return (value + step - 1) / step * step;
+}
+
+// The memory decoding takes at the scale chosen: the picture at 4 bytes a
+// pixel, and for a file that libjpeg holds whole while it reads (several
+// scans) every coefficient at full size, whatever the scale: 2 bytes each, 64
+// a block, the rows and columns of blocks rounded up to whole MCUs as libjpeg
+// allocates them.
+qint64 decodingBytes(j_decompress_ptr cinfo)
+{
+    qint64 bytes = qint64(cinfo->output_width) * cinfo->output_height * 4;
+    if (jpeg_has_multiple_scans(cinfo) || cinfo->buffered_image) {
+        for (int c = 0; c < cinfo->num_components; ++c) {
+            const jpeg_component_info& component = cinfo->comp_info[c];
+            const qint64 columns = roundedUp(component.width_in_blocks, component.h_samp_factor);
+            const qint64 rows = roundedUp(component.height_in_blocks, component.v_samp_factor);
+            bytes += columns * rows * DCTSIZE2 * qint64(sizeof(JCOEF));
+        }
+    }
+    return bytes;
+}
+
 // Step 1: create the decompressor and read the header, choosing the output
-// colours. False when libjpeg failed; the message is in job->error.
+// colours and the scale. False when libjpeg failed; the message is in job->error.
 bool readHeader(Job* job, qint64 maxWorkingMemory, QSize atLeast)
 {
     if (setjmp(job->error.jump))
@@ -187,15 +211,7 @@ bool readHeader(Job* job, qint64 maxWorkingMemory, QSize atLeast)
         }
     }
     jpeg_calc_output_dimensions(&job->cinfo);
-    // A picture of several scans is held whole as coefficients while it is read.
-    job->coefficientBytes = 0;
-    if (jpeg_has_multiple_scans(&job->cinfo)) {
-        for (int c = 0; c < job->cinfo.num_components; ++c) {
-            const jpeg_component_info& component = job->cinfo.comp_info[c];
-            job->coefficientBytes +=
-                qint64(component.width_in_blocks) * component.height_in_blocks * DCTSIZE2 * qint64(sizeof(JCOEF));
-        }
-    }
+    job->decodingBytes = decodingBytes(&job->cinfo);
     return true;
 }
 
@@ -328,14 +344,13 @@ QImage decodeJpeg(QIODevice& device, const QString& fileName, qint64 maxDecodedB
     job->source.startOfFile = true;
     job->progress.pub.progress_monitor = progressMonitor;
 
-    // libjpeg's own working memory (a progressive picture's coefficients) is
-    // held to the same bound as the picture itself: checked from the header
-    // below, and also told to libjpeg, which heeds it in newer versions.
+    // Refused from the header, before anything large is allocated. libjpeg is
+    // told the bound as well, for whatever else it might want: past it, it
+    // asks for a disk buffer, which it has none of, and fails.
     if (!readHeader(job.get(), maxDecodedBytes, atLeast))
         fail(*job);
-    checkDecodedSize(cinfo.output_width, cinfo.output_height, maxDecodedBytes, fileName);
-    if (job->coefficientBytes > maxDecodedBytes)
-        throwTooLarge(cinfo.output_width, cinfo.output_height, maxDecodedBytes, fileName);
+    if (job->decodingBytes > maxDecodedBytes)
+        throwTooLarge(cinfo.image_width, cinfo.image_height, maxDecodedBytes, fileName);
 
     const QSize size(int(cinfo.output_width), int(cinfo.output_height));
     QImage image;
@@ -356,7 +371,7 @@ QImage decodeJpeg(QIODevice& device, const QString& fileName, qint64 maxDecodedB
     if (!decodeRows(job.get(), image.bits(), image.bytesPerLine())) {
         // libjpeg asks for a disk buffer when its working memory would pass the bound.
         if (job->cinfo.err->msg_code == JERR_NO_BACKING_STORE)
-            throwTooLarge(cinfo.output_width, cinfo.output_height, maxDecodedBytes, fileName);
+            throwTooLarge(cinfo.image_width, cinfo.image_height, maxDecodedBytes, fileName);
         fail(*job);
     }
     return image;

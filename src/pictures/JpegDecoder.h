@@ -13,8 +13,11 @@ namespace kvilbro {
 // message; a file cut short fails with "Premature end of JPEG file" instead
 // of giving a half-drawn picture (one cut only before its end marker still
 // decodes), and data that stops inside a scan with libjpeg's "premature end
-// of data segment". A picture above `maxDecodedBytes` is refused before it
-// is allocated.
+// of data segment". A picture whose decoding needs more than
+// `maxDecodedBytes` is refused from its header, before anything is allocated:
+// the picture at the scale chosen, and for a progressive file (or any of
+// several scans) libjpeg's coefficients of the whole picture at full size,
+// which it holds at any scale.
 // Throws Error (kind Picture). `fileName` only goes into messages.
 //
 // `recycled` may hand over a picture that is no longer wanted: when it has

@@ -5,9 +5,10 @@
 
 namespace kvilbro {
 
-// A picture that would take more than this to hold decoded (4 bytes a
-// pixel) is refused before anything is allocated for it.
-inline constexpr qint64 MaxDecodedBytes = qint64(1) << 30;
+// A picture whose decoding would take more memory than this is refused from
+// its header, before anything is allocated for it: the decoded picture at 4
+// bytes a pixel, and what the decoder must hold besides (see decodeJpeg).
+inline constexpr qint64 MaxDecodedBytes = qint64(512) << 20;
 
 // Throws the picture error for a picture of `width` x `height` pixels when it
 // needs more than `maxBytes` decoded. `fileName` may be empty.

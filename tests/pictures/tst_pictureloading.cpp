@@ -374,7 +374,7 @@ private slots:
             << "holed.jpg" << holed << unread("Corrupt JPEG data: premature end of data segment");
         QTest::newRow("too large JPEG") << "huge.jpg" << withJpegSize(jpeg, 40000, 30000)
                                         << "Billedet %1 er for stort til at blive vist: 40000 × 30000 punkter ville "
-                                           "bruge mere end 1 GiB hukommelse";
+                                           "bruge mere end 512 MiB hukommelse";
         QTest::newRow("truncated bitmap")
             << "cut.bmp" << bmp.left(bmp.size() - 30) << unread("Premature end of bitmap file");
         QTest::newRow("bitmap without pixels") << "bare.bmp" << bmp.left(54) << unread("Premature end of bitmap file");
@@ -382,7 +382,7 @@ private slots:
             << "cutrle.bmp" << rle8(Rle8Rows).chopped(3) << unread("Premature end of bitmap file");
         QTest::newRow("too large bitmap") << "huge.bmp" << bitmap(20000, -15000, 24, 0, {}, QByteArray())
                                           << "Billedet %1 er for stort til at blive vist: 20000 × 15000 punkter ville "
-                                             "bruge mere end 1 GiB hukommelse";
+                                             "bruge mere end 512 MiB hukommelse";
     }
     void loadErrors()
     {
