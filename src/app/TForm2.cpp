@@ -448,7 +448,7 @@ void TForm2::yClick()
 void TForm2::Button5Click()
 {
     if (viewer_)
-        viewer_->showPicture(pictures_->picture(), windowTitle());
+        viewer_->showPictureFile(pictures_->picturePath(), windowTitle());
 }
 
 void TForm2::HentbilledeClick()

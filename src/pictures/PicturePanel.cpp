@@ -7,6 +7,7 @@
 #include "TableView.h"
 
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QLayout>
 
 #include <utility>
@@ -44,6 +45,8 @@ void PicturePanel::show(const QString& path)
     image_->setPicture(picture);
     image_->resize(fitPicture(picture.size()));
     spare_ = std::move(previous);
+    // Against the current folder of now: a start picture named relatively.
+    picturePath_ = QFileInfo(path).absoluteFilePath();
 }
 
 void PicturePanel::checkBoxChanged()

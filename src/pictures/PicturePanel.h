@@ -47,8 +47,11 @@ public:
     // shows it ("Skjul billede"); the main window paints the change at once.
     void checkBoxChanged();
 
-    // The picture shown, at full resolution (for the viewer).
+    // The picture shown, at full resolution.
     const QImage& picture() const;
+    // The file of the picture shown, as a full path, for the viewer to read;
+    // empty while there is none.
+    const QString& picturePath() const { return picturePath_; }
 
 private:
     void show(const QString& path);
@@ -59,6 +62,7 @@ private:
     QPointer<QWidget> mainWindow_;
     TableView& numbers_;
     QString defaultPicture_;
+    QString picturePath_;
     // The picture shown before the current one, whose memory the next
     // picture of the same size is decoded into (a key held down in the grid
     // reloads the same few pictures over and over).

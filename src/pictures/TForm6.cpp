@@ -2,6 +2,7 @@
 
 #include "CentredImage.h"
 #include "OuterSize.h"
+#include "PictureLoader.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -70,6 +71,14 @@ void TForm6::showPicture(const QImage& picture, const QString& caption)
     outerSize_->set(outer);
     raise();
     activateWindow();
+}
+
+void TForm6::showPictureFile(const QString& path, const QString& caption)
+{
+    if (!isVisible())
+        image1_->setPicture(QImage());
+    const QImage picture = path.isEmpty() ? QImage() : loadPicture(path);
+    showPicture(picture, caption);
 }
 
 const QImage& TForm6::picture() const

@@ -31,6 +31,12 @@ public:
     // the picture's size + 100 outside, under `caption` (the main window's).
     // Not modal; an open viewer comes to the front with the new picture.
     void showPicture(const QImage& picture, const QString& caption);
+    // `Button5Click`: reads the picture file `path` (the panel's) at full size
+    // and shows it as showPicture does; an empty path shows no picture. A file
+    // that cannot be read, or too large a picture, throws the loader's Error
+    // and leaves an open viewer as it was; a hidden one lets go of its old
+    // picture before reading, so that two large pictures are never held at once.
+    void showPictureFile(const QString& path, const QString& caption);
 
     const QImage& picture() const;
     // The horizontal and vertical scroll ranges, in pixels.

@@ -126,22 +126,25 @@ private slots:
         QTest::addColumn<int>("number");
         QTest::addColumn<QRgb>("colour");
         QTest::addColumn<QSize>("size");
-        QTest::newRow("JPEG, fitted") << 1 << Red << QSize(100, 67);
-        QTest::newRow("bitmap within the box") << 2 << Green << QSize(60, 90);
-        QTest::newRow(".JPG, fitted") << 9 << Blue << QSize(100, 75);
-        QTest::newRow("empty: default") << 3 << Grey << QSize(82, 100);
-        QTest::newRow("missing file: default") << 4 << Grey << QSize(82, 100);
-        QTest::newRow("mixed-case .Jpg: default") << 5 << Grey << QSize(82, 100);
-        QTest::newRow(".jpeg: default") << 6 << Grey << QSize(82, 100);
-        QTest::newRow("a folder: default") << 7 << Grey << QSize(82, 100);
+        QTest::addColumn<QString>("file"); // the one the viewer is to read
+        QTest::newRow("JPEG, fitted") << 1 << Red << QSize(100, 67) << "pictures/a.jpg";
+        QTest::newRow("bitmap within the box") << 2 << Green << QSize(60, 90) << "pictures/b.bmp";
+        QTest::newRow(".JPG, fitted") << 9 << Blue << QSize(100, 75) << "pictures/e.JPG";
+        QTest::newRow("empty: default") << 3 << Grey << QSize(82, 100) << "frim.bmp";
+        QTest::newRow("missing file: default") << 4 << Grey << QSize(82, 100) << "frim.bmp";
+        QTest::newRow("mixed-case .Jpg: default") << 5 << Grey << QSize(82, 100) << "frim.bmp";
+        QTest::newRow(".jpeg: default") << 6 << Grey << QSize(82, 100) << "frim.bmp";
+        QTest::newRow("a folder: default") << 7 << Grey << QSize(82, 100) << "frim.bmp";
     }
     void refreshShowsTheNumbersPicture()
     {
         QFETCH(int, number);
         QFETCH(QRgb, colour);
         QFETCH(QSize, size);
+        QFETCH(QString, file);
         QVERIFY(views->numbers.locate({"Nummer"}, {QString::number(number)}, false));
         panel->refresh();
+        QCOMPARE(panel->picturePath(), c->path() + "/" + file);
         QCOMPARE(w->image1->size(), size);
         QCOMPARE(w->image1->pos(), QPoint(16, 32));
         QVERIFY(near(panel->picture().pixel(5, 5), colour));
@@ -196,6 +199,7 @@ private slots:
         QCOMPARE(dialogs->messages(), QStringList{message.contains("%1") ? message.arg(c->path()) : message});
         QCOMPARE(panel->picture().cacheKey(), shown);
         QCOMPARE(w->image1->size(), QSize(100, 67));
+        QCOMPARE(panel->picturePath(), c->path() + "/pictures/a.jpg");
     }
 
     // Every refresh reads the file again.
@@ -265,6 +269,7 @@ private slots:
         QCOMPARE(w->panel3->width(), 700);
         panel->loadStartPicture();
         QCOMPARE(w->image1->size(), QSize(80, 100));
+        QCOMPARE(panel->picturePath(), c->path() + "/Frim.bmp"); // whatever the current folder is later
 
         w->checkBox2->setChecked(false);
         QCOMPARE(w->checkBox2->text(), QString("Skjul billede"));
@@ -291,6 +296,7 @@ private slots:
         }
         QCOMPARE(message, "Billedfilen " + c->path() + "/Frim.bmp kan ikke åbnes: No such file or directory");
         QVERIFY(panel->picture().isNull());
+        QVERIFY(panel->picturePath().isEmpty());
     }
 
 private:

@@ -2,6 +2,10 @@
 // size, first-time centring, keeping its picture, focus back to the grid.
 #include "CentredImage.h"
 #include "Collection.h"
+#include "DemoPictures.h"
+#include "ErrorOf.h"
+#include "FlatJpeg.h"
+#include "PictureLoader.h"
 #include "TForm6.h"
 #include "TestPictures.h"
 
@@ -14,6 +18,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -131,6 +136,74 @@ private slots:
         QVERIFY(viewer.isVisible());
         QCOMPARE(viewer.frameGeometry().size(), QSize(140, 130));
         QCOMPARE(viewer.scrollRange(), QSize(40, 30));
+    }
+
+    // The panel holds its picture small; the viewer reads the file whole.
+    void readsThePictureFileAtFullSize_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("JPEG") << "stamp.jpg";
+        QTest::newRow("bitmap") << "stamp.bmp";
+    }
+    void readsThePictureFileAtFullSize()
+    {
+        QFETCH(QString, name);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        writePicture(path, tablefiles::drawStamp({640, 480}, {}));
+        TForm6 viewer;
+        viewer.showPictureFile(path, Caption);
+        QVERIFY(viewer.isVisible());
+        QCOMPARE(viewer.windowTitle(), Caption);
+        QCOMPARE(viewer.picture(), loadPicture(path));
+        QCOMPARE(viewer.scrollRange(), QSize(640, 480));
+    }
+
+    void noPictureFileShowsNoPicture()
+    {
+        TForm6 viewer;
+        viewer.showPictureFile(QString(), Caption);
+        QVERIFY(viewer.isVisible());
+        QVERIFY(viewer.picture().isNull());
+    }
+
+    // The loader's message reaches the caller; an open viewer keeps showing
+    // what it showed, a hidden one has let its picture go before reading.
+    void unreadablePictureFile_data()
+    {
+        QTest::addColumn<bool>("open");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("message"); // %1: the file's full name
+        const QString tooLarge = "Billedet %1 er for stort til at blive vist: 16000 × 16000 punkter ville bruge mere "
+                                 "end 512 MiB hukommelse";
+        const QString damaged = "Billedfilen %1 kan ikke læses: Premature end of JPEG file";
+        QTest::newRow("open, too large") << true << "huge.jpg" << tooLarge;
+        QTest::newRow("hidden, too large") << false << "huge.jpg" << tooLarge;
+        QTest::newRow("open, damaged") << true << "cut.jpg" << damaged;
+        QTest::newRow("hidden, damaged") << false << "cut.jpg" << damaged;
+    }
+    void unreadablePictureFile()
+    {
+        QFETCH(bool, open);
+        QFETCH(QString, name);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        writeBytes(dir.filePath("huge.jpg"), flatProgressiveJpeg(16000, 16000));
+        writeBytes(dir.filePath("cut.jpg"), tablefiles::encodeJpeg(plainPicture({64, 64}, Qt::blue)).left(300));
+        TForm6 viewer;
+        viewer.showPicture(plainPicture({300, 200}, Qt::red), Caption);
+        if (!open)
+            viewer.close();
+        const QImage before = viewer.picture();
+
+        const QString path = dir.filePath(name);
+        QCOMPARE(errorOf([&] { viewer.showPictureFile(path, "Other"); }), message.arg(path));
+        QCOMPARE(viewer.isVisible(), open);
+        QCOMPARE(viewer.windowTitle(), Caption);
+        if (open)
+            QCOMPARE(viewer.picture().cacheKey(), before.cacheKey());
+        else
+            QVERIFY(viewer.picture().isNull() && before.isDetached());
     }
 
     void closingGivesTheFocusToTheNumbersGrid_data()
