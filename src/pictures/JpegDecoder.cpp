@@ -4,7 +4,6 @@
 #include "PictureLimits.h"
 #include "PictureMessages.h"
 
-#include <QColorSpace>
 #include <QIODevice>
 
 #include <csetjmp>
@@ -176,8 +175,8 @@ qint64 decodingBytes(j_decompress_ptr cinfo)
 }
 
 // Step 1: create the decompressor and read the header, choosing the output
-// colours and the scale. False when libjpeg failed; the message is in job->error.
-bool readHeader(Job* job, qint64 maxWorkingMemory, QSize atLeast)
+// colours. False when libjpeg failed; the message is in job->error.
+bool readHeader(Job* job, qint64 maxWorkingMemory)
 {
     if (setjmp(job->error.jump))
         return false;
@@ -197,6 +196,14 @@ bool readHeader(Job* job, qint64 maxWorkingMemory, QSize atLeast)
         job->cinfo.out_color_space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX : JCS_EXT_XRGB;
         break;
     }
+    return true;
+}
+
+// Step 2: the scale, and what decoding at it takes. False when libjpeg failed.
+bool chooseScale(Job* job, QSize atLeast)
+{
+    if (setjmp(job->error.jump))
+        return false;
     // The smallest of libjpeg's DCT scales (1/8, 1/4, 1/2) that still gives at
     // least the size asked for: far less to decode and to hold.
     if (atLeast.isValid() && !atLeast.isEmpty()) {
@@ -248,7 +255,7 @@ bool scansMissing(j_decompress_ptr cinfo)
     return false;
 }
 
-// Step 2: decode every row into `bits`. False when libjpeg failed.
+// Step 3: decode every row into `bits`. False when libjpeg failed.
 bool decodeRows(Job* job, uchar* bits, qsizetype bytesPerLine)
 {
     if (setjmp(job->error.jump))
@@ -326,7 +333,7 @@ struct JobDeleter {
 
 } // namespace
 
-QImage decodeJpeg(QIODevice& device, const QString& fileName, qint64 maxDecodedBytes, QImage recycled, QSize atLeast)
+QImage decodeJpeg(QIODevice& device, const QString& fileName, qint64 maxDecodedBytes, const BoxFor& boxFor)
 {
     std::unique_ptr<Job, JobDeleter> job(new Job());
     jpeg_decompress_struct& cinfo = job->cinfo;
@@ -347,25 +354,15 @@ QImage decodeJpeg(QIODevice& device, const QString& fileName, qint64 maxDecodedB
     // Refused from the header, before anything large is allocated. libjpeg is
     // told the bound as well, for whatever else it might want: past it, it
     // asks for a disk buffer, which it has none of, and fails.
-    if (!readHeader(job.get(), maxDecodedBytes, atLeast))
+    if (!readHeader(job.get(), maxDecodedBytes))
+        fail(*job);
+    const QSize natural(int(cinfo.image_width), int(cinfo.image_height));
+    if (!chooseScale(job.get(), boxFor ? boxFor(natural) : QSize()))
         fail(*job);
     if (job->decodingBytes > maxDecodedBytes)
         throwTooLarge(cinfo.image_width, cinfo.image_height, maxDecodedBytes, fileName);
 
-    const QSize size(int(cinfo.output_width), int(cinfo.output_height));
-    QImage image;
-    if (recycled.size() == size && recycled.format() == QImage::Format_RGB32 && recycled.isDetached()) {
-        image = std::move(recycled);
-        // Only the pixels are reused; nothing of what described the old picture.
-        const QImage fresh(1, 1, QImage::Format_RGB32);
-        image.setDotsPerMeterX(fresh.dotsPerMeterX());
-        image.setDotsPerMeterY(fresh.dotsPerMeterY());
-        image.setDevicePixelRatio(1);
-        image.setColorSpace(QColorSpace());
-    } else {
-        recycled = QImage(); // given back before the new one is taken
-        image = allocatePicture(size);
-    }
+    QImage image = allocatePicture(QSize(int(cinfo.output_width), int(cinfo.output_height)));
     if (image.isNull())
         throw Error(picturemessages::notEnoughMemory(), Error::Kind::Picture);
     if (!decodeRows(job.get(), image.bits(), image.bytesPerLine())) {

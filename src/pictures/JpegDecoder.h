@@ -4,11 +4,13 @@
 #include <QSize>
 #include <QString>
 
+#include <functional>
+
 class QIODevice;
 
 namespace kvilbro {
 
-// Decodes the JPEG data read from `device` at full size with libjpeg, into a
+// Decodes the JPEG data read from `device` with libjpeg, into a
 // QImage::Format_RGB32 picture. A damaged file fails with libjpeg's own
 // message; a file cut short fails with "Premature end of JPEG file" instead
 // of giving a half-drawn picture (one cut only before its end marker still
@@ -20,14 +22,11 @@ namespace kvilbro {
 // which it holds at any scale.
 // Throws Error (kind Picture). `fileName` only goes into messages.
 //
-// `recycled` may hand over a picture that is no longer wanted: when it has
-// the new picture's size, is RGB32 and is not shared, it is decoded into
-// instead of allocating anew. Fresh memory of a large picture costs more to
-// fault in than to decode into.
-//
-// With `atLeast` the picture is decoded at the smallest DCT scale (1/8, 1/4,
-// 1/2 or full) whose size is at least that in both directions.
-QImage decodeJpeg(QIODevice& device, const QString& fileName, qint64 maxDecodedBytes, QImage recycled = QImage(),
-                  QSize atLeast = QSize());
+// `boxFor`, given the picture's own size from the header, gives the least
+// size it is wanted at; the picture is then decoded at the smallest DCT scale
+// (1/8, 1/4, 1/2 or full) whose size is at least that in both directions.
+// Without it, or for an empty size, it is decoded at full size.
+using BoxFor = std::function<QSize(QSize natural)>;
+QImage decodeJpeg(QIODevice& device, const QString& fileName, qint64 maxDecodedBytes, const BoxFor& boxFor = {});
 
 } // namespace kvilbro

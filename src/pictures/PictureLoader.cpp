@@ -4,6 +4,7 @@
 #include "Error.h"
 #include "JpegDecoder.h"
 #include "PictureFile.h"
+#include "PictureFit.h"
 #include "PictureMessages.h"
 
 #include <QDir>
@@ -45,8 +46,10 @@ QString pictureExtension(const QString& path)
     return dot < 0 ? QString() : name.mid(dot + 1).toString();
 }
 
-QImage decodePicture(QIODevice& device, const QString& extension, const QString& fileName, qint64 maxDecodedBytes,
-                     QImage recycled, QSize atLeast)
+namespace {
+
+QImage decode(QIODevice& device, const QString& extension, const QString& fileName, qint64 maxDecodedBytes,
+              const BoxFor& boxFor)
 {
     if (!device.isOpen() && !device.open(QIODevice::ReadOnly))
         throw Error(device.errorString(), Error::Kind::Picture);
@@ -56,7 +59,7 @@ QImage decodePicture(QIODevice& device, const QString& extension, const QString&
     try {
         if (decoder == Decoder::Bitmap)
             return decodeBmp(device, fileName, maxDecodedBytes);
-        return decodeJpeg(device, fileName, maxDecodedBytes, std::move(recycled), atLeast);
+        return decodeJpeg(device, fileName, maxDecodedBytes, boxFor);
     } catch (const Error& e) {
         // The decoders speak of the data, not of the file; the collector needs to
         // know which file it was. A refusal by size names it already.
@@ -64,6 +67,21 @@ QImage decodePicture(QIODevice& device, const QString& extension, const QString&
             throw;
         throw Error(picturemessages::cannotRead(fileName, e.message()), Error::Kind::Picture);
     }
+}
+
+BoxFor fixedBox(QSize atLeast)
+{
+    if (!atLeast.isValid() || atLeast.isEmpty())
+        return {};
+    return [atLeast](QSize) { return atLeast; };
+}
+
+} // namespace
+
+QImage decodePicture(QIODevice& device, const QString& extension, const QString& fileName, qint64 maxDecodedBytes,
+                     QSize atLeast)
+{
+    return decode(device, extension, fileName, maxDecodedBytes, fixedBox(atLeast));
 }
 
 // Opens the picture file for reading; throws the loader's errors.
@@ -84,12 +102,12 @@ static void openFile(const QString& path, QFile& file, QString& fullName)
     }
 }
 
-static QImage load(const QString& path, QImage recycled, QSize atLeast)
+static QImage load(const QString& path, const BoxFor& boxFor)
 {
     QFile file;
     QString fullName;
     openFile(path, file, fullName);
-    return decodePicture(file, pictureExtension(path), fullName, MaxDecodedBytes, std::move(recycled), atLeast);
+    return decode(file, pictureExtension(path), fullName, MaxDecodedBytes, boxFor);
 }
 
 QSize pictureFileSize(const QString& path)
@@ -107,14 +125,35 @@ QSize pictureFileSize(const QString& path)
     return decodePicture(file, pictureExtension(path), fullName).size();
 }
 
-QImage loadPicture(const QString& path, QImage recycled)
+QImage loadPicture(const QString& path)
 {
-    return load(path, std::move(recycled), QSize());
+    return load(path, {});
 }
 
 QImage loadPictureFor(const QString& path, QSize atLeast)
 {
-    return load(path, QImage(), atLeast);
+    return load(path, fixedBox(atLeast));
+}
+
+QImage loadFittedPicture(const QString& path, qreal pixelRatio, QSize* fitted)
+{
+    QSize shown;
+    QSize box;
+    const auto fit = [&shown, &box, pixelRatio](QSize natural) {
+        shown = fitPicture(natural);
+        box = (QSizeF(shown) * pixelRatio).toSize().expandedTo(QSize(1, 1));
+        return box;
+    };
+    QImage picture = load(path, fit);
+    if (!box.isValid())
+        fit(picture.size()); // a bitmap, read whole
+    if (fitted)
+        *fitted = shown;
+    if (picture.width() <= box.width() && picture.height() <= box.height())
+        return picture;
+    // Smoothed, not sampled: the panel draws the picture at this size, and a
+    // detailed picture sampled from afar shows as noise.
+    return picture.scaled(box, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
 } // namespace kvilbro

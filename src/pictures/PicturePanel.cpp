@@ -2,15 +2,12 @@
 
 #include "ImageWidget.h"
 #include "PictureFile.h"
-#include "PictureFit.h"
 #include "PictureLoader.h"
 #include "TableView.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QLayout>
-
-#include <utility>
 
 namespace kvilbro {
 
@@ -39,12 +36,11 @@ void PicturePanel::loadStartPicture(const QString& path)
 void PicturePanel::show(const QString& path)
 {
     // Load first: a failure must leave the picture and its size as they were.
-    // The picture shown before the current one lends its memory.
-    const QImage picture = loadPicture(path, std::exchange(spare_, QImage()));
-    QImage previous = image_->picture();
+    // Meanwhile only the small picture shown is held.
+    QSize fitted;
+    const QImage picture = loadFittedPicture(path, image_->devicePixelRatioF(), &fitted);
     image_->setPicture(picture);
-    image_->resize(fitPicture(picture.size()));
-    spare_ = std::move(previous);
+    image_->resize(fitted);
     // Against the current folder of now: a start picture named relatively.
     picturePath_ = QFileInfo(path).absoluteFilePath();
 }

@@ -16,8 +16,9 @@ class TableView;
 
 // The main window's picture panel: a panel with the picture at 16, 32 and a
 // show/hide check box. The main window owns the widgets and calls `refresh`
-// on its refresh triggers; the picture widget keeps the picture it shows at
-// full resolution, sized by the picture fit.
+// on its refresh triggers. The picture widget is sized by the picture fit and
+// holds the picture only at that size: however large the file, no more of it
+// is decoded than the fitted size needs (see loadFittedPicture).
 class PicturePanel : public QObject {
     Q_OBJECT
 
@@ -47,7 +48,7 @@ public:
     // shows it ("Skjul billede"); the main window paints the change at once.
     void checkBoxChanged();
 
-    // The picture shown, at full resolution.
+    // The picture shown, at the size it is shown in pixels.
     const QImage& picture() const;
     // The file of the picture shown, as a full path, for the viewer to read;
     // empty while there is none.
@@ -63,10 +64,6 @@ private:
     TableView& numbers_;
     QString defaultPicture_;
     QString picturePath_;
-    // The picture shown before the current one, whose memory the next
-    // picture of the same size is decoded into (a key held down in the grid
-    // reloads the same few pictures over and over).
-    QImage spare_;
 };
 
 } // namespace kvilbro

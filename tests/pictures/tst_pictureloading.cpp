@@ -263,26 +263,6 @@ private slots:
         QVERIFY2(worst <= 2, qPrintable(QString::number(worst)));
     }
 
-    // A picture handed over for its memory is used only when nobody else holds it.
-    void recycledPictures()
-    {
-        const QByteArray jpeg = jpegOf(plainPicture({20, 10}, QColor(0, 0, 255)));
-        QImage spare = plainPicture({20, 10}, QColor(255, 0, 0));
-        const uchar* memory = spare.constBits();
-        QBuffer first;
-        first.setData(jpeg);
-        QImage decoded = decodePicture(first, "jpg", {}, MaxDecodedBytes, std::move(spare));
-        QCOMPARE(decoded.constBits(), memory);
-        QVERIFY(near(decoded.pixel(3, 3), qRgb(0, 0, 255), 4));
-
-        const QImage shared = plainPicture({20, 10}, QColor(255, 0, 0));
-        QBuffer second;
-        second.setData(jpeg);
-        decoded = decodePicture(second, "jpg", {}, MaxDecodedBytes, shared);
-        QVERIFY(decoded.constBits() != shared.constBits());
-        QCOMPARE(shared.pixel(3, 3), qRgb(255, 0, 0));
-    }
-
     // A picture for a small box is decoded at the smallest DCT scale that
     // still covers the box, never smaller; a bitmap comes at full size.
     void decodesScaledForABox_data()
