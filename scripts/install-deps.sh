@@ -2,8 +2,8 @@
 # Installs the Debian packages that building, testing and running Kvilbro need,
 # and only those that are missing.
 #
-#   install-deps.sh          build, test and run
-#   install-deps.sh smoke    also a window manager and key driver for the start-up smoke run
+#   install-deps.sh          build, test (the desktop checks need a window manager and a key driver) and run
+#   install-deps.sh smoke    the same; kept for the start-up smoke run
 #   install-deps.sh fuzz     also clang with libFuzzer for the fuzz targets
 set -euo pipefail
 
@@ -15,11 +15,12 @@ packages=(
     libbenchmark-dev
     fonts-liberation2
     xvfb xauth
+    openbox xdotool x11-utils
     poppler-utils
 )
 for group in "$@"; do
     case "$group" in
-        smoke) packages+=(openbox xdotool x11-utils) ;;
+        smoke) ;;
         fuzz) packages+=(clang libclang-rt-dev python3) ;;
         *) echo "install-deps.sh: unknown group '$group'" >&2; exit 2 ;;
     esac
