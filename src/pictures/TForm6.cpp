@@ -7,7 +7,9 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QMenuBar>
+#include <QScreen>
 #include <QScrollArea>
 #include <QVBoxLayout>
 
@@ -61,10 +63,26 @@ void TForm6::showPicture(const QImage& picture, const QString& caption)
     image1_->setPicture(picture);
     panel3_->setMinimumSize(picture.size());
     setWindowTitle(caption);
-    const QSize outer = picture.size() + QSize(Margin, Margin);
+    // The picture and a margin, but no larger than the screen's free area;
+    // the scroll bars show the rest.
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const QRect available = screen ? screen->availableGeometry() : QRect();
+    QSize outer = picture.size() + QSize(Margin, Margin);
+    if (available.isValid())
+        outer = outer.boundedTo(available.size());
     outerSize_->set(outer);
-    if (!placed_) {
-        outerSize_->centre();
+    if (available.isValid()) {
+        // Centred the first time, to the pixel: a window as large as the free
+        // area must not start one pixel off it. Afterwards where it was left,
+        // unless part of it would be off the screen now: then moved just far
+        // enough.
+        const QPoint centred = available.topLeft() + QPoint((available.width() - outer.width()) / 2,
+                                                            (available.height() - outer.height()) / 2);
+        const QPoint from = placed_ ? pos() : centred;
+        const QPoint onScreen(qBound(available.left(), from.x(), available.right() + 1 - outer.width()),
+                              qBound(available.top(), from.y(), available.bottom() + 1 - outer.height()));
+        if (!placed_ || onScreen != pos())
+            move(onScreen);
         placed_ = true;
     }
     show();

@@ -16,7 +16,8 @@ class OuterSize;
 
 // The picture viewer: the panel's picture at its natural size, centred, with
 // scroll ranges set to the picture's size. Created once at start and hidden
-// while not in use; closing it hides it and keeps the picture, size and place.
+// while not in use; closing it hides it and keeps the picture, size and place
+// (moved back onto the screen at the next showing where needed).
 class TForm6 : public QMainWindow {
     Q_OBJECT
 
@@ -26,10 +27,11 @@ public:
 
     explicit TForm6(QWidget* parent = nullptr);
 
-    // `Button5Click`: shows a copy of `picture` (the panel's, at full
-    // resolution) with scroll ranges of the picture's size, in a window of
-    // the picture's size + 100 outside, under `caption` (the main window's).
-    // Not modal; an open viewer comes to the front with the new picture.
+    // Shows a copy of `picture` with scroll ranges of the picture's size, in
+    // a window of the picture's size + 100 outside, under `caption` (the main
+    // window's); for a picture larger than the screen, as large as the
+    // screen's free area, lying wholly on it. Not modal; an open viewer comes
+    // to the front with the new picture.
     void showPicture(const QImage& picture, const QString& caption);
     // `Button5Click`: reads the picture file `path` (the panel's) at full size
     // and shows it as showPicture does; an empty path shows no picture. A file

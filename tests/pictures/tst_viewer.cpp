@@ -124,11 +124,11 @@ private slots:
         QVERIFY(!viewer.isVisible());
         QCOMPARE(viewer.picture().size(), QSize(300, 200)); // kept while hidden
 
-        viewer.showPicture(plainPicture({120, 500}, Qt::blue), Caption);
+        viewer.showPicture(plainPicture({120, 400}, Qt::blue), Caption);
         QVERIFY(QTest::qWaitForWindowExposed(&viewer));
         QCOMPARE(viewer.pos(), QPoint(20, 30));
-        QCOMPARE(viewer.frameGeometry().size(), QSize(220, 600));
-        QCOMPARE(viewer.scrollRange(), QSize(120, 500));
+        QCOMPARE(viewer.frameGeometry().size(), QSize(220, 500));
+        QCOMPARE(viewer.scrollRange(), QSize(120, 400));
         QCOMPARE(viewer.picture().pixel(0, 0), qRgb(0, 0, 255));
 
         // Opened again while open: the new picture and size, same window.
@@ -204,6 +204,61 @@ private slots:
             QCOMPARE(viewer.picture().cacheKey(), before.cacheKey());
         else
             QVERIFY(viewer.picture().isNull() && before.isDetached());
+    }
+
+    // A picture larger than the screen: the window as large as the screen's
+    // free area at most, lying wholly on it, the rest reached by scrolling.
+    void cappedToTheScreen_data()
+    {
+        QTest::addColumn<QSize>("picture");
+        QTest::newRow("wider and taller") << QSize(2500, 1800);
+        QTest::newRow("wider") << QSize(2500, 150);
+        QTest::newRow("taller") << QSize(200, 1800);
+    }
+    void cappedToTheScreen()
+    {
+        QFETCH(QSize, picture);
+        TForm6 viewer;
+        viewer.showPicture(plainPicture(picture, Qt::red), Caption);
+        QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+        const QRect screen = viewer.screen()->availableGeometry();
+        QVERIFY(screen.width() < 2500 && screen.height() < 1800);
+        QTRY_COMPARE(viewer.frameGeometry().size(), (picture + QSize(100, 100)).boundedTo(screen.size()));
+        QVERIFY(screen.contains(viewer.frameGeometry()));
+        QCOMPARE(viewer.scrollRange(), picture);
+        auto* area = viewer.findChild<QScrollArea*>();
+        const QSize viewport = area->viewport()->size();
+        if (picture.width() > screen.width())
+            QCOMPARE(area->horizontalScrollBar()->maximum(), picture.width() - viewport.width());
+        if (picture.height() > screen.height())
+            QCOMPARE(area->verticalScrollBar()->maximum(), picture.height() - viewport.height());
+    }
+
+    // Left partly off the screen, or where the next picture would not fit:
+    // moved just far enough to lie on the screen.
+    void laterShowingLiesOnTheScreen_data()
+    {
+        QTest::addColumn<QPoint>("leftAt"); // from the free area's bottom right
+        QTest::addColumn<QSize>("picture");
+        QTest::newRow("left partly off") << QPoint(-100, -50) << QSize(300, 200);
+        QTest::newRow("next one larger") << QPoint(-450, -350) << QSize(500, 400);
+        QTest::newRow("next one larger than the screen") << QPoint(-450, -350) << QSize(2500, 1800);
+    }
+    void laterShowingLiesOnTheScreen()
+    {
+        QFETCH(QPoint, leftAt);
+        QFETCH(QSize, picture);
+        TForm6 viewer;
+        viewer.showPicture(plainPicture({300, 200}, Qt::red), Caption);
+        QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+        const QRect screen = viewer.screen()->availableGeometry();
+        viewer.move(screen.bottomRight() + QPoint(1, 1) + leftAt);
+        viewer.close();
+        viewer.showPicture(plainPicture(picture, Qt::blue), Caption);
+        QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+        const QSize outer = (picture + QSize(100, 100)).boundedTo(screen.size());
+        QTRY_COMPARE(viewer.frameGeometry().size(), outer);
+        QCOMPARE(viewer.frameGeometry().bottomRight(), screen.bottomRight());
     }
 
     void closingGivesTheFocusToTheNumbersGrid_data()
