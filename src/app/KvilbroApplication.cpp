@@ -1,9 +1,9 @@
 #include "KvilbroApplication.h"
 
 #include "ErrorGuard.h"
+#include "FocusStyle.h"
 
 #include <QFont>
-#include <QStyleFactory>
 
 namespace kvilbro {
 
@@ -14,7 +14,7 @@ KvilbroApplication::KvilbroApplication(int& argc, char** argv) : QApplication(ar
 
 void KvilbroApplication::setLook()
 {
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setStyle(new FocusStyle);
     // The windows are laid out in pixels; the text keeps its pixel size whatever
     // the desktop's font settings.
     QFont font(QStringLiteral("Liberation Sans"));
