@@ -188,6 +188,17 @@ bool DBGrid::handleKey(QKeyEvent* event)
     const bool editable = model_->isEditable();
     const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
     switch (event->key()) {
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        // Tab moves between cells; Ctrl+Tab leaves the grid for the window's
+        // other controls, so a keyboard reaches the check boxes too.
+        if (mods & Qt::ControlModifier) {
+            const bool back = event->key() == Qt::Key_Backtab || (mods & Qt::ShiftModifier);
+            // The item view's own version would move the cell.
+            QWidget::focusNextPrevChild(!back);
+            return true;
+        }
+        return false;
     case Qt::Key_Insert:
         if (editable && mods == Qt::NoModifier)
             ErrorGuard::guarded([this] { view().insert(); });

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTest>
 #include <QToolButton>
 
@@ -324,6 +325,29 @@ private slots:
         typeText("x");
         key(Qt::Key_Return);
         QCOMPARE(refreshes, 8);
+    }
+
+    // Tab moves between cells; Ctrl+Tab leaves a grid, so the keyboard
+    // reaches the check boxes and the button as well.
+    void ctrlTabLeavesTheGrids()
+    {
+        MainWindowFixture f(fillSample);
+        TForm2& w = f.window();
+        focusNumbers(w, 0, 0);
+        key(Qt::Key_Tab);
+        QCOMPARE(focused(), w.DBGrid2);
+        QCOMPARE(w.DBGrid2->currentIndex().column(), 1);
+        QSet<QWidget*> reached;
+        for (int i = 0; i < 20; ++i) {
+            key(Qt::Key_Tab, qobject_cast<DBGrid*>(focused()) ? Qt::ControlModifier : Qt::NoModifier);
+            reached << focused();
+        }
+        for (QWidget* control : {static_cast<QWidget*>(w.CheckBox1), static_cast<QWidget*>(w.CheckBox2),
+                                 static_cast<QWidget*>(w.Button5), static_cast<QWidget*>(w.DBGrid1)})
+            QVERIFY2(reached.contains(control), qPrintable(control->objectName()));
+        w.CheckBox1->setFocus();
+        key(Qt::Key_Space);
+        QVERIFY(w.CheckBox1->isChecked());
     }
 
     // Without any area a number typed into the grid would belong nowhere.
