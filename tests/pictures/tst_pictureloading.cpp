@@ -355,6 +355,10 @@ private slots:
         QTest::newRow("too large JPEG") << "huge.jpg" << withJpegSize(jpeg, 40000, 30000)
                                         << "Billedet %1 er for stort til at blive vist: 40000 × 30000 punkter ville "
                                            "bruge mere end 512 MiB hukommelse";
+        QTest::newRow("JPEG above 512 MiB")
+            << "big.jpg" << withJpegSize(jpeg, 12000, 12000)
+            << "Billedet %1 er for stort til at blive vist: 12000 × 12000 punkter ville "
+               "bruge mere end 512 MiB hukommelse";
         QTest::newRow("truncated bitmap")
             << "cut.bmp" << bmp.left(bmp.size() - 30) << unread("Premature end of bitmap file");
         QTest::newRow("bitmap without pixels") << "bare.bmp" << bmp.left(54) << unread("Premature end of bitmap file");
@@ -363,6 +367,9 @@ private slots:
         QTest::newRow("too large bitmap") << "huge.bmp" << bitmap(20000, -15000, 24, 0, {}, QByteArray())
                                           << "Billedet %1 er for stort til at blive vist: 20000 × 15000 punkter ville "
                                              "bruge mere end 512 MiB hukommelse";
+        QTest::newRow("bitmap above 512 MiB") << "big.bmp" << bitmap(12000, 12000, 24, 0, {}, QByteArray())
+                                              << "Billedet %1 er for stort til at blive vist: 12000 × 12000 punkter "
+                                                 "ville bruge mere end 512 MiB hukommelse";
     }
     void loadErrors()
     {

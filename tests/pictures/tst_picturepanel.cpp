@@ -6,6 +6,7 @@
 #include "DemoPictures.h"
 #include "Error.h"
 #include "ErrorGuard.h"
+#include "FlatJpeg.h"
 #include "ImageWidget.h"
 #include "MainViews.h"
 #include "PictureFit.h"
@@ -140,7 +141,8 @@ private slots:
                                   "pictures/d.jpeg",
                                   "pictures/folder.jpg",
                                   "pictures/album.jpg/notes.txt",
-                                  "pictures/e.JPG"};
+                                  "pictures/e.JPG",
+                                  "pictures/huge.jpg"};
         c->addArea("DK", "Danmark");
         c->addArea("IS", "Island");
         for (int n = 1; n <= billede.size(); ++n)
@@ -266,6 +268,10 @@ private slots:
         QTest::newRow("missing default picture")
             << 3 << "gone.bmp"
             << "Billedfilen %1/gone.bmp kan ikke åbnes: No such file or directory.";
+        QTest::newRow("too large, refused from its header")
+            << 10 << "frim.bmp"
+            << "Billedet %1/pictures/huge.jpg er for stort til at blive vist: 16000 × 16000 punkter ville bruge mere "
+               "end 512 MiB hukommelse.";
         QTest::newRow("damaged default picture")
             << 3 << "cut.bmp"
             << "Billedfilen %1/cut.bmp kan ikke læses: Premature end of bitmap file.";
@@ -277,6 +283,8 @@ private slots:
         QFETCH(QString, message);
         const QByteArray bitmap = readBytes(c->path() + "/frim.bmp");
         writeBytes(c->path() + "/cut.bmp", bitmap.left(bitmap.size() / 2));
+        if (number == 10)
+            writeBytes(c->path() + "/pictures/huge.jpg", flatProgressiveJpeg(16000, 16000));
         panel->setDefaultPicture(defaultPicture.isEmpty() ? QString() : c->path() + "/" + defaultPicture);
         views->numbers.first();
         panel->refresh();
