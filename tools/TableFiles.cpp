@@ -151,6 +151,9 @@ void create(const QString& dir)
 
 void writeStartFiles(const QString& dir)
 {
+    const QString folder = dir.isEmpty() ? QStringLiteral(".") : dir;
+    if (!QDir().mkpath(folder))
+        throw Error(QStringLiteral("The folder %1 cannot be created.").arg(QDir::toNativeSeparators(folder)));
     writeStandardPictures(dir);
     QFile help(QStringLiteral(":/kvilbro/help/index.html"));
     if (!help.open(QIODevice::ReadOnly))

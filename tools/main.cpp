@@ -24,6 +24,9 @@ Commands:
                     create the tables with a sample collection; with --final-dir
                     the pictures are named as they will be once DIR is moved to F
   check [DIR]       check fields, indexes and the files' integrity
+  start-files [DIR] write the start, default and placeholder pictures and the
+                    help page where they are missing; nothing is replaced
+  --version         show the version
   --help            show this text
 
 Exit code 0 on success, 1 on failure.
@@ -49,6 +52,7 @@ int main(int argc, char** argv)
     QCommandLineParser parser;
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringLiteral("version"));
     const QCommandLineOption name(QStringLiteral("name"), QString(), QStringLiteral("N"));
     const QCommandLineOption address(QStringLiteral("address"), QString(), QStringLiteral("A"));
     const QCommandLineOption town(QStringLiteral("town"), QString(), QStringLiteral("T"));
@@ -56,7 +60,7 @@ int main(int argc, char** argv)
     const QCommandLineOption email(QStringLiteral("email"), QString(), QStringLiteral("E"));
     const QCommandLineOption date(QStringLiteral("date"), QString(), QStringLiteral("YYYY-MM-DD"));
     const QCommandLineOption finalDir(QStringLiteral("final-dir"), QString(), QStringLiteral("F"));
-    parser.addOptions({help, name, address, town, phone, email, date, finalDir});
+    parser.addOptions({help, version, name, address, town, phone, email, date, finalDir});
     if (!parser.parse(app.arguments())) {
         err() << parser.errorText() << "\n" << Usage;
         return 1;
@@ -64,6 +68,10 @@ int main(int argc, char** argv)
     const QStringList args = parser.positionalArguments();
     if (parser.isSet(help)) {
         out() << Usage;
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        out() << "kvilbro-tables " << KVILBRO_VERSION << "\n";
         return 0;
     }
     if (args.isEmpty() || args.size() > 2) {
@@ -83,6 +91,9 @@ int main(int argc, char** argv)
         } else if (command == QLatin1String("demo")) {
             tablefiles::writeDemo(dir, parser.value(finalDir));
             out() << "Created a sample collection.\n";
+        } else if (command == QLatin1String("start-files")) {
+            tablefiles::writeStartFiles(dir);
+            out() << "The start files are in place.\n";
         } else if (command == QLatin1String("check")) {
             const QStringList faults = tablefiles::check(dir);
             for (const QString& fault : faults)

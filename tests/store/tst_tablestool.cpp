@@ -57,6 +57,9 @@ private slots:
         QVERIFY(r.err.contains(QLatin1String("Unknown command 'destroy'")));
         r = tables({});
         QCOMPARE(r.code, 1);
+        r = tables({QStringLiteral("--version")});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out, QStringLiteral("kvilbro-tables 3.8\n"));
     }
 
     void createRefusesToOverwrite()
@@ -160,6 +163,14 @@ private slots:
                                      QStringLiteral("Bruger2.db"), QStringLiteral(".kvilbro.lock")};
         for (const QString& name : QDir(dir).entryList(QDir::Files | QDir::Hidden))
             QVERIFY2(expected.contains(name), qPrintable(name));
+
+        // start-files puts back what is missing, and only that.
+        QVERIFY(QFile::remove(dir + QStringLiteral("/frim2.jpg")));
+        QCOMPARE(tables({QStringLiteral("start-files"), dir}).code, 0);
+        QVERIFY(QFileInfo(dir + QStringLiteral("/frim2.jpg")).size() > 0);
+        QFile help(dir + QStringLiteral("/index.html"));
+        QVERIFY(help.open(QIODevice::ReadOnly));
+        QCOMPARE(help.readAll(), QByteArray("egen"));
 
         // The demo makes its folder too.
         QCOMPARE(tables({QStringLiteral("demo"), outer.filePath(QStringLiteral("demo/ny"))}).code, 0);
