@@ -1,5 +1,8 @@
-// kvilbro-tables: creates, fills and checks the three table files of a collection.
+// kvilbro-tables: creates, fills, checks and imports the three table files of a collection.
 #include "Error.h"
+#include "ParadoxDump.h"
+#include "ParadoxError.h"
+#include "ParadoxImport.h"
 #include "TableFiles.h"
 
 #include <QCommandLineParser>
@@ -24,6 +27,16 @@ Commands:
                     create the tables with a sample collection; with --final-dir
                     the pictures are named as they will be once DIR is moved to F
   check [DIR]       check fields, indexes and the files' integrity
+  import-paradox OLD_DIR [DIR] [--replace] [--codepage N] [--picture-root R]
+                    bring an old collection's Paradox tables over into a new
+                    collection in DIR; a report of all that did not fit as it
+                    was goes to DIR/import-report.txt. --replace replaces a
+                    collection in DIR; --codepage reads the texts in code page
+                    N (437, 850, 865, 1252, ...) whatever the tables say;
+                    --picture-root maps picture paths X:\... to R/..., or
+                    with R as X:\OLD\=NEW those under X:\OLD\ to NEW/...
+  paradox-dump FILE [--codepage N]
+                    print a Paradox table's header, fields and rows
   start-files [DIR] write the start, default and placeholder pictures and the
                     help page where they are missing; nothing is replaced
   --version         show the version
@@ -60,7 +73,11 @@ int main(int argc, char** argv)
     const QCommandLineOption email(QStringLiteral("email"), QString(), QStringLiteral("E"));
     const QCommandLineOption date(QStringLiteral("date"), QString(), QStringLiteral("YYYY-MM-DD"));
     const QCommandLineOption finalDir(QStringLiteral("final-dir"), QString(), QStringLiteral("F"));
-    parser.addOptions({help, version, name, address, town, phone, email, date, finalDir});
+    const QCommandLineOption replace(QStringLiteral("replace"));
+    const QCommandLineOption codePage(QStringLiteral("codepage"), QString(), QStringLiteral("N"));
+    const QCommandLineOption pictureRoot(QStringLiteral("picture-root"), QString(), QStringLiteral("R"));
+    parser.addOptions(
+        {help, version, name, address, town, phone, email, date, finalDir, replace, codePage, pictureRoot});
     if (!parser.parse(app.arguments())) {
         err() << parser.errorText() << "\n" << Usage;
         return 1;
@@ -74,12 +91,19 @@ int main(int argc, char** argv)
         out() << "kvilbro-tables " << KVILBRO_VERSION << "\n";
         return 0;
     }
-    if (args.isEmpty() || args.size() > 2) {
+    const bool import = !args.isEmpty() && args[0] == QLatin1String("import-paradox");
+    if (args.isEmpty() || args.size() > (import ? 3 : 2)) {
         err() << Usage;
         return 1;
     }
     const QString command = args[0];
     const QString dir = args.value(1);
+    bool codePageOk = true;
+    const int pageNumber = parser.isSet(codePage) ? parser.value(codePage).toInt(&codePageOk) : 0;
+    if (!codePageOk || pageNumber < 0) {
+        err() << "'" << parser.value(codePage) << "' is not a code page number.\n";
+        return 1;
+    }
     try {
         if (command == QLatin1String("create")) {
             tablefiles::create(dir);
@@ -101,11 +125,29 @@ int main(int argc, char** argv)
             if (!faults.isEmpty())
                 return 1;
             out() << "The three table files are sound.\n";
+        } else if (import) {
+            if (dir.isEmpty()) {
+                err() << "import-paradox needs the folder of the old tables.\n" << Usage;
+                return 1;
+            }
+            tablefiles::importParadox(
+                {dir, args.value(2), parser.isSet(replace), {pageNumber, parser.value(pictureRoot)}}, out());
+            out() << "The collection was imported.\n";
+        } else if (command == QLatin1String("paradox-dump")) {
+            if (dir.isEmpty()) {
+                err() << "paradox-dump needs a file.\n" << Usage;
+                return 1;
+            }
+            tablefiles::dumpParadox(dir, pageNumber, out());
         } else {
             err() << "Unknown command '" << command << "'.\n" << Usage;
             return 1;
         }
     } catch (const Error& e) {
+        err() << e.message() << "\n";
+        return 1;
+    } catch (const paradox::ParadoxError& e) {
+        out().flush();
         err() << e.message() << "\n";
         return 1;
     }

@@ -1,0 +1,139 @@
+#include "ParadoxImport.h"
+
+#include "CollectionLock.h"
+#include "Error.h"
+#include "TableFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <filesystem>
+#include <system_error>
+
+namespace kvilbro::tablefiles {
+
+namespace {
+
+// The table under its name in `dir`, letter case aside; empty when there is none.
+QString findTable(const QDir& dir, const QString& fileName)
+{
+    const QStringList names = dir.entryList(QDir::Files | QDir::Hidden);
+    for (const QString& name : names) {
+        if (name.compare(fileName, Qt::CaseInsensitive) == 0)
+            return dir.filePath(name);
+    }
+    return {};
+}
+
+void moveInto(const QString& from, const QString& to)
+{
+    std::error_code ec;
+    std::filesystem::rename(QFile::encodeName(from).toStdString(), QFile::encodeName(to).toStdString(), ec);
+    if (ec)
+        throw Error(QStringLiteral("%1 cannot be moved to %2 (%3).")
+                        .arg(QDir::toNativeSeparators(from), QDir::toNativeSeparators(to),
+                             QString::fromLocal8Bit(ec.message().c_str())));
+}
+
+void summarise(QTextStream& out, const QString& file, const TableCounts& c)
+{
+    out << file << ": " << c.read << " rows read, " << c.written << " written, " << c.skipped << " skipped"
+        << " (code page " << c.codePage << ")\n";
+    for (auto it = c.skipReasons.cbegin(); it != c.skipReasons.cend(); ++it)
+        out << "  skipped " << it.value() << ": " << it.key() << "\n";
+    if (c.cut)
+        out << "  " << c.cut << " values cut to their field's width; kept whole in the report\n";
+    if (c.unlinked)
+        out << "  " << c.unlinked << " numbers whose area is not in stm2frim.db; kept, and listed in the report\n";
+    if (c.windowsPaths)
+        out << "  " << c.windowsPaths << " picture paths from Windows, " << c.mappedPaths
+            << " of them mapped; listed in the report\n";
+    for (const QString& w : c.warnings)
+        out << "  warning: " << w << "\n";
+}
+
+} // namespace
+
+QString importReportName()
+{
+    return QStringLiteral("import-report.txt");
+}
+
+void importParadox(const ImportRequest& request, QTextStream& out)
+{
+    const QDir oldDir(request.oldDir);
+    if (request.oldDir.isEmpty() || !oldDir.exists())
+        throw Error(QStringLiteral("The folder %1 does not exist.").arg(QDir::toNativeSeparators(request.oldDir)));
+    QStringList sources;
+    for (const TableDef* def : TableDef::all()) {
+        const QString found = findTable(oldDir, def->fileName);
+        if (found.isEmpty())
+            throw Error(QStringLiteral("%1 holds no table %2 (in any letter case); nothing was imported.")
+                            .arg(QDir::toNativeSeparators(oldDir.absolutePath()), def->fileName));
+        sources << found;
+    }
+
+    const QString newPath = QDir(request.newDir.isEmpty() ? QStringLiteral(".") : request.newDir).absolutePath();
+    if (QFileInfo(newPath).canonicalFilePath() == QFileInfo(oldDir.absolutePath()).canonicalFilePath())
+        throw Error(QStringLiteral("The new collection must go into another folder than the old tables; they are "
+                                   "kept as they are."));
+    if (!QDir().mkpath(newPath))
+        throw Error(QStringLiteral("The folder %1 cannot be created.").arg(QDir::toNativeSeparators(newPath)));
+    const QDir newDir(newPath);
+    for (const TableDef* def : TableDef::all()) {
+        if (QFileInfo::exists(newDir.filePath(def->fileName)) && !request.replace)
+            throw Error(QStringLiteral("%1 holds a collection already; nothing was imported. Give --replace to "
+                                       "replace it.")
+                            .arg(QDir::toNativeSeparators(newPath)));
+    }
+    // Nobody may open the collection while its files are replaced.
+    const auto lock = CollectionLock::acquire(newPath);
+
+    // Made beside the new folder, so that the finished files are moved, not copied.
+    QTemporaryDir work(QFileInfo(newPath).absolutePath() + QStringLiteral("/.kvilbro-import-XXXXXX"));
+    if (!work.isValid())
+        throw Error(QStringLiteral("No working folder can be made beside %1 (%2).")
+                        .arg(QDir::toNativeSeparators(newPath), work.errorString()));
+    create(work.path());
+    QFile reportFile(QDir(work.path()).filePath(importReportName()));
+    if (!reportFile.open(QIODevice::WriteOnly | QIODevice::Text))
+        throw Error(QStringLiteral("%1 cannot be written.").arg(reportFile.fileName()));
+    QTextStream report(&reportFile);
+    report << "Import of " << QDir::toNativeSeparators(oldDir.absolutePath()) << "\n";
+
+    // Areas first, so that each number can be checked for its area.
+    const QList<TableId> order{TableId::Areas, TableId::Numbers, TableId::Collector};
+    QSet<QString> areaLinks;
+    for (const TableId id : order) {
+        const TableDef& def = TableDef::get(id);
+        const QString source = sources[TableDef::all().indexOf(&def)];
+        report << "\n" << def.fileName << " from " << QDir::toNativeSeparators(source) << "\n";
+        TableImporter importer(def, request.settings, report);
+        if (id == TableId::Numbers)
+            importer.setAreaLinks(&areaLinks);
+        const TableCounts counts = importer.run(source, QDir(work.path()).filePath(def.fileName));
+        if (id == TableId::Areas)
+            areaLinks = importer.storedLinks();
+        for (const QString& w : counts.warnings)
+            report << "warning: " << w << "\n";
+        report << counts.read << " rows read, " << counts.written << " written, " << counts.skipped << " skipped\n";
+        summarise(out, def.fileName, counts);
+    }
+    report.flush();
+    reportFile.close();
+
+    for (const TableDef* def : TableDef::all()) {
+        const QString target = newDir.filePath(def->fileName);
+        // An old journal beside a replaced file would be read into the new one.
+        QFile::remove(target + QStringLiteral("-wal"));
+        QFile::remove(target + QStringLiteral("-shm"));
+        moveInto(QDir(work.path()).filePath(def->fileName), target);
+    }
+    moveInto(reportFile.fileName(), newDir.filePath(importReportName()));
+    writeStartFiles(newPath);
+    out << "The report is in " << QDir::toNativeSeparators(newDir.filePath(importReportName())) << "\n";
+}
+
+} // namespace kvilbro::tablefiles
