@@ -36,8 +36,11 @@ void OuterSize::centre()
     if (!screen)
         return;
     const QSize outer = outer_.isValid() ? outer_ : window_->frameGeometry().size();
+    // QRect::center() rounds down, which would put a window as wide as an
+    // even-sized screen one pixel off it.
     const QRect available = screen->availableGeometry();
-    window_->move(available.center() - QPoint(outer.width() / 2, outer.height() / 2));
+    window_->move(available.x() + (available.width() - outer.width()) / 2,
+                  available.y() + (available.height() - outer.height()) / 2);
     centreWhenFramed_ = pendingOuter_.isValid();
 }
 

@@ -206,8 +206,10 @@ private slots:
         MainWindowFixture f(fillWithPictures);
         TForm8& w = shownImport(f);
         const QRect available = w.screen()->availableGeometry();
-        QVERIFY(qAbs(w.frameGeometry().center().x() - available.center().x()) <= 1);
-        QVERIFY(qAbs(w.frameGeometry().center().y() - available.center().y()) <= 1);
+        // Within the offscreen platform's own two-pixel frame; the desktop
+        // check measures the real window manager's.
+        QVERIFY(qAbs(w.frameGeometry().center().x() - available.center().x()) <= 2);
+        QVERIFY(qAbs(w.frameGeometry().center().y() - available.center().y()) <= 2);
         openByKeyboard(w, "billeder");
         clickRow(w.FileListBox1, 1);
         w.Button1->click();
