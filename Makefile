@@ -2,7 +2,7 @@
 BUILD := build
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps build test run bench check-asan fuzz-smoke smoke mutants clean
+.PHONY: all deps build test run install package bench check-asan fuzz-smoke smoke mutants clean
 
 all: build
 
@@ -18,6 +18,15 @@ test: build
 
 run: build
 	@bash scripts/run-demo.sh
+
+# Installs under /usr/local (PREFIX=... for another place).
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The Debian package, build/kvilbro_<version>_amd64.deb.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 bench: build
 	@for b in $(BUILD)/bench/*; do if [ -f "$$b" ] && [ -x "$$b" ]; then "$$b" --benchmark_counters_tabular=true; fi; done

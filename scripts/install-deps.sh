@@ -2,7 +2,8 @@
 # Installs the Debian packages that building, testing and running Kvilbro need,
 # and only those that are missing.
 #
-#   install-deps.sh          build, test (the desktop checks need a window manager and a key driver) and run
+#   install-deps.sh          build, test (the desktop checks need a window manager and a key driver,
+#                            the package checks lintian and the desktop validators) and run
 #   install-deps.sh smoke    the same; kept for the start-up smoke run
 #   install-deps.sh fuzz     also clang with libFuzzer for the fuzz targets
 set -euo pipefail
@@ -17,6 +18,7 @@ packages=(
     xvfb xauth
     openbox xdotool x11-utils
     poppler-utils
+    fakeroot lintian desktop-file-utils appstream
 )
 for group in "$@"; do
     case "$group" in
