@@ -192,6 +192,10 @@ Database::Database(const QString& directory)
             throw Error(storemessages::notAFile(QDir::toNativeSeparators(info.absoluteFilePath())),
                         Error::Kind::Engine);
         }
+        if (filecheck::isParadoxTable(info.absoluteFilePath())) {
+            throw Error(storemessages::paradoxTable(QDir::toNativeSeparators(info.absoluteFilePath())),
+                        Error::Kind::Engine);
+        }
         canonicalPaths_[index(def->id)] = info.canonicalFilePath();
         struct stat st {};
         if (::stat(QFile::encodeName(info.canonicalFilePath()).constData(), &st) == 0)

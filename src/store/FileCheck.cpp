@@ -1,6 +1,8 @@
 #include "FileCheck.h"
 
+#include <QFile>
 #include <QSet>
+#include <QtEndian>
 
 #include <sqlite3.h>
 
@@ -224,6 +226,24 @@ QStringList dataFaults(sqlite3* db, const QString& schema, const TableDef& def, 
             faults << QStringLiteral("Tabelfilen %1 kan ikke læses (%2).").arg(file, rows.error());
     }
     return faults;
+}
+
+bool isParadoxTable(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = file.read(0x3A);
+    if (head.size() < 0x3A || head.startsWith("SQLite format 3"))
+        return false;
+    const auto u16 = [&head](int at) { return qFromLittleEndian<quint16>(head.constData() + at); };
+    // Record and header sizes, a data table's file type, a block size of 1 to
+    // 32 KiB, some fields and a known version: never all true by chance.
+    const int fileType = quint8(head[0x04]);
+    const int blockKiB = quint8(head[0x05]);
+    const int version = quint8(head[0x39]);
+    return u16(0x00) > 0 && u16(0x02) >= 0x58 && (fileType == 0 || fileType == 2) && blockKiB >= 1 && blockKiB <= 32 &&
+           u16(0x21) > 0 && version >= 3 && version <= 12;
 }
 
 bool rowIdsNeverReused(sqlite3* db, const QString& schema, const TableDef& def)

@@ -27,6 +27,10 @@ QStringList damage(sqlite3* db, const QString& schema, const QString& file, bool
 // in range, texts longer than their field. One line per row, at most `limit` lines.
 QStringList dataFaults(sqlite3* db, const QString& schema, const TableDef& def, const QString& file, int limit = 100);
 
+// Whether the file at `path` starts as a Paradox data table does: the table
+// files of an old collection, kept under the same names.
+bool isParadoxTable(const QString& path);
+
 // Whether the row id field counts up for ever (AUTOINCREMENT), so that a
 // deleted row's id is never given to a new row.
 bool rowIdsNeverReused(sqlite3* db, const QString& schema, const TableDef& def);

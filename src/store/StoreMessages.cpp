@@ -14,6 +14,13 @@ QString notAFile(const QString& path)
     return QStringLiteral("Tabelfilen %1 er ikke en fil.").arg(path);
 }
 
+QString paradoxTable(const QString& path)
+{
+    return QStringLiteral("Tabelfilen %1 er en Paradox-tabel fra en gammel samling. Flyt samlingen over med "
+                          "kommandoen: kvilbro-tables import-paradox GAMMEL_MAPPE NY_MAPPE")
+        .arg(path);
+}
+
 QString noTable(const QString& file, const QString& table)
 {
     return QStringLiteral("Tabelfilen %1 indeholder ikke tabellen %2.").arg(file, table);

@@ -7,6 +7,7 @@ namespace kvilbro::storemessages {
 // Every text the table engine gives the collector, in one place.
 QString missingFile(const QString& file, const QString& folder);
 QString notAFile(const QString& path);
+QString paradoxTable(const QString& path);
 QString noTable(const QString& file, const QString& table);
 QString missingField(const QString& file, const QString& field);
 QString wrongFieldType(const QString& field, const QString& file, const QString& type);
