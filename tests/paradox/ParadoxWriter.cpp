@@ -12,7 +12,7 @@
 
 using namespace kvilbro::paradox;
 
-namespace test {
+namespace pxtest {
 
 namespace {
 
@@ -213,4 +213,4 @@ QList<PxField> collectorFields()
             {QStringLiteral("Tæller"), AutoIncrement, 4}};
 }
 
-} // namespace test
+} // namespace pxtest

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QVariant>
 
-namespace test {
+namespace pxtest {
 
 // Writes Paradox data tables byte by byte, for tests and benchmarks: the
 // stamp tables as an old collection has them, in any code page, block size,
@@ -38,4 +38,4 @@ QList<PxField> areaFields();
 QList<PxField> numberFields();
 QList<PxField> collectorFields();
 
-} // namespace test
+} // namespace pxtest

@@ -14,8 +14,8 @@
 #include <QTime>
 
 using namespace kvilbro::paradox;
-using test::PxField;
-using test::PxTable;
+using pxtest::PxField;
+using pxtest::PxTable;
 
 namespace {
 
@@ -24,7 +24,7 @@ QString fixtures()
     return QStringLiteral(KVILBRO_PARADOX_FIXTURES);
 }
 
-QString save(const QTemporaryDir& dir, const QString& name, const test::PxFiles& files)
+QString save(const QTemporaryDir& dir, const QString& name, const pxtest::PxFiles& files)
 {
     QFile f(dir.filePath(name));
     f.open(QIODevice::WriteOnly);
@@ -107,7 +107,7 @@ private slots:
         spec.fields = {{QStringLiteral("Værdi"), quint8(type), size}};
         spec.rows = {{value}};
         QTemporaryDir dir;
-        ParadoxTable table(save(dir, QStringLiteral("t.db"), test::writeParadox(spec)));
+        ParadoxTable table(save(dir, QStringLiteral("t.db"), pxtest::writeParadox(spec)));
         const QList<QList<QVariant>> rows = readAll(table);
         QCOMPARE(rows.size(), 1);
         const QVariant got = rows[0][0];
@@ -146,7 +146,7 @@ private slots:
         spec.blockKiB = blockKiB;
         spec.reverseBlocks = reverse;
         QTemporaryDir dir;
-        ParadoxTable table(save(dir, QStringLiteral("t.db"), test::writeParadox(spec)));
+        ParadoxTable table(save(dir, QStringLiteral("t.db"), pxtest::writeParadox(spec)));
         const auto read = readAll(table);
         QCOMPARE(read.size(), rows);
         for (int i = 0; i < rows; ++i)
@@ -176,7 +176,7 @@ private slots:
         spec.fields = {{QStringLiteral("N"), Long, 4}, {QStringLiteral("Tekst"), Alpha, 20}};
         spec.rows = numbered(100);
         spec.blockKiB = 1;
-        test::PxFiles files = test::writeParadox(spec);
+        pxtest::PxFiles files = pxtest::writeParadox(spec);
         files.table.chop(cut);
         QTemporaryDir dir;
         ParadoxTable table(save(dir, QStringLiteral("t.db"), files));
@@ -218,7 +218,7 @@ private slots:
         PxTable spec;
         spec.fields = {{QStringLiteral("N"), Long, 4}, {QStringLiteral("Tekst"), Alpha, 20}};
         spec.rows = numbered(200);
-        test::PxFiles files = test::writeParadox(spec);
+        pxtest::PxFiles files = pxtest::writeParadox(spec);
         files.table.replace(at, bytes.size(), bytes);
         QTemporaryDir dir;
         try {
@@ -245,7 +245,7 @@ private slots:
         spec.versionId = versionId;
         spec.encrypted = true;
         QTemporaryDir dir;
-        const QString path = save(dir, QStringLiteral("t.db"), test::writeParadox(spec));
+        const QString path = save(dir, QStringLiteral("t.db"), pxtest::writeParadox(spec));
         try {
             ParadoxTable table(path);
             QFAIL("an encrypted table was opened");
@@ -260,7 +260,7 @@ private slots:
         PxTable spec;
         spec.fields = {{QStringLiteral("Note"), Memo, 15}};
         spec.rows = {{QStringLiteral("Begyndelsen og resten af noten")}};
-        test::PxFiles files = test::writeParadox(spec);
+        pxtest::PxFiles files = pxtest::writeParadox(spec);
         files.memo.truncate(4096 + 20);
         QTemporaryDir dir;
         ParadoxTable table(save(dir, QStringLiteral("t.db"), files));
