@@ -1,4 +1,5 @@
 // kvilbro-tables: creates, fills, checks and imports the three table files of a collection.
+#include "BackupCommands.h"
 #include "Error.h"
 #include "ParadoxDump.h"
 #include "ParadoxError.h"
@@ -37,6 +38,14 @@ Commands:
                     with R as X:\OLD\=NEW those under X:\OLD\ to NEW/...
   paradox-dump FILE [--codepage N]
                     print a Paradox table's header, fields and rows
+  backup [DIR] [--to DEST] [--keep N] [--with-pictures]
+                    a verified copy of the three tables (and with
+                    --with-pictures every picture a number names) in a new
+                    folder kvilbro-backup-DATE-TIME in DEST (DIR/backups);
+                    only the newest N (10) backups there are kept
+  verify BACKUP     check a backup's sums and tables
+  restore BACKUP DIR
+                    restore a backup into DIR, an empty or new folder
   start-files [DIR] write the start, default and placeholder pictures and the
                     help page where they are missing; nothing is replaced
   --version         show the version
@@ -62,6 +71,9 @@ QTextStream& err()
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    // Commands with options of their own read their arguments themselves.
+    if (const QStringList all = QCoreApplication::arguments(); all.size() > 1 && tablefiles::isBackupCommand(all[1]))
+        return tablefiles::runBackupCommand(all.mid(1), out(), err());
     QCommandLineParser parser;
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});

@@ -1,5 +1,6 @@
 #include "Program.h"
 
+#include "CollectionBackup.h"
 #include "Database.h"
 #include "Dialogs.h"
 #include "Error.h"
@@ -92,27 +93,53 @@ bool Program::start()
     idle_->setInterval(IdleCheckpointMs);
     QObject::connect(idle_.get(), &QTimer::timeout, idle_.get(), [this] { checkpointWhenIdle(); });
     idle_->start();
+    changesAtStart_ = changes();
     termination_ = std::make_unique<TerminationSignals>();
     QObject::connect(termination_.get(), &TerminationSignals::arrived, form2_.get(), &TForm2::endSession);
     return true;
 }
 
+quint64 Program::changes() const
+{
+    quint64 count = 0;
+    for (TableId table : {TableId::Areas, TableId::Numbers, TableId::Collector})
+        count += db_->changeCount(table);
+    return count;
+}
+
 void Program::checkpointWhenIdle()
 {
-    quint64 changes = 0;
-    for (TableId table : {TableId::Areas, TableId::Numbers, TableId::Collector})
-        changes += db_->changeCount(table);
-    if (changes == checkpointedAt_ || QApplication::activeModalWidget())
+    const quint64 count = changes();
+    if (count == checkpointedAt_ || QApplication::activeModalWidget())
         return;
     db_->checkpoint();
-    checkpointedAt_ = changes;
+    checkpointedAt_ = count;
+}
+
+void Program::finish()
+{
+    if (!db_ || db_->isReadOnly() || changes() == changesAtStart_)
+        return;
+    const QDateTime now = clock_();
+    const QString destination = backup::defaultDestination(db_->folder());
+    try {
+        if (backup::madeOn(destination, now.date()))
+            return;
+        db_->checkpoint();
+        backup::make(db_->folder(), destination, backup::DefaultKeep, false, now);
+    } catch (const Error& e) {
+        // Said once; the program ends all the same.
+        dialogs_.message(QStringLiteral("Dagens sikkerhedskopi af samlingen kunne ikke laves: %1").arg(e.message()));
+    }
 }
 
 int Program::run()
 {
     if (!start())
         return 1;
-    return QApplication::exec();
+    const int code = QApplication::exec();
+    finish();
+    return code;
 }
 
 } // namespace kvilbro

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QDateTime>
 #include <QtGlobal>
+
+#include <functional>
 
 #include <memory>
 
@@ -32,8 +35,13 @@ public:
     // table that cannot be opened it shows the fatal box (and writes the same
     // text to standard error) and returns false.
     bool start();
-    // start(), then the event loop; the exit code.
+    // start(), then the event loop, then finish(); the exit code.
     int run();
+    // After the last window closed: a backup of a collection that changed,
+    // at most one a day, the last ten kept; one message if it fails.
+    void finish();
+    // The clock the daily backup goes by.
+    void setClock(std::function<QDateTime()> clock) { clock_ = std::move(clock); }
 
     Database* database() const { return db_.get(); }
     TForm2* mainWindow() const { return form2_.get(); }
@@ -50,6 +58,7 @@ public:
 
 private:
     void checkpointWhenIdle();
+    quint64 changes() const;
     // The fatal start-up box (and the same text on standard error); false.
     bool fail(const Error& e);
 
@@ -66,6 +75,8 @@ private:
     std::unique_ptr<QTimer> idle_;
     std::unique_ptr<TerminationSignals> termination_;
     quint64 checkpointedAt_ = 0;
+    quint64 changesAtStart_ = 0;
+    std::function<QDateTime()> clock_ = [] { return QDateTime::currentDateTime(); };
 };
 
 } // namespace kvilbro

@@ -4,6 +4,8 @@
 // says all went well. A row that cannot be stored never costs another one.
 #include "MainWindowFixture.h"
 
+#include "CollectionBackup.h"
+
 #include "StoreMessages.h"
 #include "TableView.h"
 
@@ -112,6 +114,47 @@ private slots:
         QCOMPARE(w.Table1->state(), TableView::State::Browse);
         QCOMPARE(f.collection().count("stm2frim", "Beskrivelse = 'Danmark 1851-2000'"), 1);
         QCOMPARE(f.collection().count("stm2manc", "Nummer = 4711"), 0);
+    }
+
+    // A normal end after changes backs the collection up, once a day.
+    void dailyBackupAtTheEnd()
+    {
+        MainWindowFixture f(fillSample);
+        Program& program = f.program();
+        QDateTime now(QDate(2026, 12, 10), QTime(21, 30));
+        program.setClock([&now] { return now; });
+        const QString backups = f.collection().path() + "/backups";
+        auto change = [&f](const QString& remark) {
+            TableView& numbers = *f.window().Table2;
+            numbers.edit();
+            numbers.setText(u"Bemærkning", remark);
+            numbers.post();
+        };
+
+        program.finish(); // nothing changed yet
+        QVERIFY(!QFileInfo::exists(backups));
+        change("første");
+        program.finish();
+        QCOMPARE(backup::list(backups).size(), 1);
+        change("anden");
+        now = now.addSecs(3600);
+        program.finish(); // the same day
+        QCOMPARE(backup::list(backups).size(), 1);
+        now = now.addDays(1);
+        program.finish();
+        QCOMPARE(backup::list(backups).size(), 2);
+        QVERIFY(f.dialogs.messages().isEmpty());
+
+        // A backup that cannot be made is said once; the end goes on.
+        QVERIFY(QDir(backups).removeRecursively());
+        QFile blocker(backups);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        now = now.addDays(1);
+        program.finish();
+        QCOMPARE(f.dialogs.messages().size(), 1);
+        QVERIFY2(f.dialogs.messages().first().startsWith("Dagens sikkerhedskopi af samlingen kunne ikke laves: "),
+                 qPrintable(f.dialogs.messages().first()));
     }
 };
 

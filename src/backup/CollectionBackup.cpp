@@ -1,0 +1,425 @@
+#include "CollectionBackup.h"
+
+#include "Error.h"
+#include "FieldRules.h"
+#include "TableDef.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QUrl>
+
+#include <sqlite3.h>
+
+#include <memory>
+
+namespace kvilbro::backup {
+
+namespace {
+
+const QString Manifest = QStringLiteral("MANIFEST");
+const QString PictureList = QStringLiteral("pictures.txt");
+const QString PictureFolder = QStringLiteral("pictures");
+
+struct CloseDb {
+    void operator()(sqlite3* db) const { sqlite3_close(db); }
+};
+using Db = std::unique_ptr<sqlite3, CloseDb>;
+
+QString native(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+Error failure(const QString& text)
+{
+    return Error(text, Error::Kind::File);
+}
+
+QString sqliteError(sqlite3* db)
+{
+    return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
+}
+
+Db open(const QString& path, int flags)
+{
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, flags | SQLITE_OPEN_URI, nullptr);
+    Db db(raw);
+    if (rc != SQLITE_OK)
+        throw failure(QStringLiteral("%1 cannot be opened: %2").arg(native(path), sqliteError(raw)));
+    // A file is data: nothing in it may run.
+    sqlite3_db_config(raw, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(raw, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    sqlite3_busy_timeout(raw, 5000);
+    return db;
+}
+
+// Opens a finished copy without ever writing beside it.
+Db openCopy(const QString& path)
+{
+    const QString uri =
+        QStringLiteral("file:%1?mode=ro&immutable=1").arg(QString::fromUtf8(QUrl::toPercentEncoding(path, "/")));
+    return open(uri, SQLITE_OPEN_READONLY);
+}
+
+void exec(sqlite3* db, const QString& sql, const QString& file)
+{
+    char* message = nullptr;
+    if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &message) != SQLITE_OK) {
+        const QString reason = message ? QString::fromUtf8(message) : sqliteError(db);
+        sqlite3_free(message);
+        throw failure(QStringLiteral("%1: %2").arg(native(file), reason));
+    }
+}
+
+// "ok", or what SQLite found wrong.
+QString integrity(sqlite3* db)
+{
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &stmt, nullptr) != SQLITE_OK)
+        return sqliteError(db);
+    QStringList found;
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+        found << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+    sqlite3_finalize(stmt);
+    if (rc != SQLITE_DONE)
+        return sqliteError(db);
+    return found.join(QStringLiteral("; "));
+}
+
+QByteArray sha256(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw failure(QStringLiteral("%1 cannot be read: %2").arg(native(path), file.errorString()));
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!hash.addData(&file) || file.error() != QFileDevice::NoError)
+        throw failure(QStringLiteral("%1 cannot be read: %2").arg(native(path), file.errorString()));
+    return hash.result().toHex();
+}
+
+// Copies the three tables from one read transaction, so they show one moment.
+void copyTables(const QString& dir, const QString& into)
+{
+    const TableDef& numbers = TableDef::get(TableId::Numbers);
+    const QString main = QDir(dir).filePath(numbers.fileName);
+    Db source = open(main, SQLITE_OPEN_READONLY);
+    for (const TableDef* def : TableDef::all()) {
+        if (def->schemaName == QLatin1String("main"))
+            continue;
+        const QString file = QDir(dir).filePath(def->fileName);
+        exec(source.get(),
+             QStringLiteral("ATTACH DATABASE '%1' AS %2")
+                 .arg(QString(file).replace(QStringLiteral("'"), QStringLiteral("''")), def->schemaName),
+             file);
+    }
+    exec(source.get(), QStringLiteral("BEGIN"), main);
+    for (const TableDef* def : TableDef::all())
+        exec(source.get(), QStringLiteral("SELECT count(*) FROM %1.sqlite_schema").arg(def->schemaName),
+             QDir(dir).filePath(def->fileName));
+    for (const TableDef* def : TableDef::all()) {
+        const QString target = QDir(into).filePath(def->fileName);
+        Db copy = open(target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+        sqlite3_backup* backup =
+            sqlite3_backup_init(copy.get(), "main", source.get(), def->schemaName.toUtf8().constData());
+        if (!backup)
+            throw failure(QStringLiteral("%1: %2").arg(native(target), sqliteError(copy.get())));
+        int rc;
+        while ((rc = sqlite3_backup_step(backup, 1024)) == SQLITE_OK || rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
+            if (rc != SQLITE_OK)
+                QThread::msleep(20);
+        }
+        sqlite3_backup_finish(backup);
+        if (rc != SQLITE_DONE)
+            throw failure(QStringLiteral("%1: %2").arg(native(target), sqliteError(copy.get())));
+        // One self-contained file, no journal beside it.
+        exec(copy.get(), QStringLiteral("PRAGMA journal_mode=DELETE"), target);
+        const QString found = integrity(copy.get());
+        if (found != QLatin1String("ok"))
+            throw failure(QStringLiteral("The copy of %1 is not sound: %2").arg(def->fileName, found));
+    }
+    exec(source.get(), QStringLiteral("COMMIT"), main);
+}
+
+// Each picture file a number names, copied once; the list says where each came from.
+void copyPictures(const QString& dir, const QString& into, Made& made)
+{
+    Db numbers = openCopy(QDir(into).filePath(TableDef::get(TableId::Numbers).fileName));
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v2(numbers.get(),
+                       "SELECT DISTINCT Billede FROM stm2manc WHERE Billede IS NOT NULL AND Billede <> ''", -1, &stmt,
+                       nullptr);
+    QStringList paths;
+    while (stmt && sqlite3_step(stmt) == SQLITE_ROW)
+        paths << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+    sqlite3_finalize(stmt);
+    paths.sort();
+    QDir(into).mkpath(PictureFolder);
+    QString list;
+    for (const QString& path : std::as_const(paths)) {
+        const QFileInfo info(QDir(dir), path);
+        if (!info.isFile()) {
+            made.missingPictures << path;
+            continue;
+        }
+        const QString copyName =
+            QStringLiteral("%1-%2").arg(made.pictures + 1, 5, 10, QLatin1Char('0')).arg(info.fileName());
+        const QString target = QDir(into).filePath(PictureFolder + u'/' + copyName);
+        if (!QFile::copy(info.absoluteFilePath(), target))
+            throw failure(QStringLiteral("The picture %1 cannot be copied to %2.").arg(native(path), native(target)));
+        list += copyName + u'\t' + path + u'\n';
+        ++made.pictures;
+    }
+    QSaveFile file(QDir(into).filePath(PictureList));
+    const QByteArray bytes = list.toUtf8();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw failure(QStringLiteral("%1 cannot be written: %2").arg(native(file.fileName()), file.errorString()));
+}
+
+// Every file of the backup but the manifest, relative to its folder, sorted.
+QStringList filesOf(const QString& folder)
+{
+    QStringList files;
+    const QDir base(folder);
+    for (const QString& name : base.entryList(QDir::Files, QDir::Name)) {
+        if (name != Manifest)
+            files << name;
+    }
+    for (const QString& name : QDir(base.filePath(PictureFolder)).entryList(QDir::Files, QDir::Name))
+        files << PictureFolder + u'/' + name;
+    return files;
+}
+
+void writeManifest(const QString& folder)
+{
+    QByteArray text;
+    for (const QString& name : filesOf(folder))
+        text += sha256(QDir(folder).filePath(name)) + "  " + name.toUtf8() + '\n';
+    QSaveFile file(QDir(folder).filePath(Manifest));
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
+        throw failure(QStringLiteral("%1 cannot be written: %2").arg(native(file.fileName()), file.errorString()));
+}
+
+const QRegularExpression& backupName()
+{
+    static const QRegularExpression name(QStringLiteral("^kvilbro-backup-\\d{4}-\\d\\d-\\d\\d-\\d{6}(-\\d+)?$"));
+    return name;
+}
+
+bool holdsCollection(const QString& dir)
+{
+    for (const TableDef* def : TableDef::all()) {
+        if (QFileInfo::exists(QDir(dir).filePath(def->fileName)))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+QString defaultDestination(const QString& dir)
+{
+    return QDir(dir).filePath(QStringLiteral("backups"));
+}
+
+QStringList list(const QString& destination)
+{
+    QStringList backups;
+    const QDir base(destination);
+    for (const QString& name : base.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+        if (backupName().match(name).hasMatch() && QFileInfo::exists(base.filePath(name + u'/' + Manifest)))
+            backups << base.filePath(name);
+    }
+    return backups;
+}
+
+bool madeOn(const QString& destination, const QDate& day)
+{
+    const QString prefix = QStringLiteral("kvilbro-backup-") + day.toString(QStringLiteral("yyyy-MM-dd")) + u'-';
+    for (const QString& folder : list(destination)) {
+        if (QFileInfo(folder).fileName().startsWith(prefix))
+            return true;
+    }
+    return false;
+}
+
+Made make(const QString& dir, const QString& destination, int keep, bool withPictures, const QDateTime& now)
+{
+    const QString collection = QDir(dir.isEmpty() ? QStringLiteral(".") : dir).absolutePath();
+    for (const TableDef* def : TableDef::all()) {
+        if (!QFileInfo(QDir(collection).filePath(def->fileName)).isFile())
+            throw failure(
+                QStringLiteral("%1 holds no collection: %2 is missing.").arg(native(collection), def->fileName));
+    }
+    if (!QDir().mkpath(destination))
+        throw failure(QStringLiteral("The folder %1 cannot be created.").arg(native(destination)));
+    const QString target = QDir(destination).absolutePath();
+
+    // Made aside and renamed when complete: a failure leaves no half backup.
+    QTemporaryDir work(QDir(target).filePath(QStringLiteral(".kvilbro-backup-XXXXXX")));
+    if (!work.isValid())
+        throw failure(QStringLiteral("Nothing can be written in %1: %2").arg(native(target), work.errorString()));
+    Made made;
+    copyTables(collection, work.path());
+    if (withPictures)
+        copyPictures(collection, work.path(), made);
+    writeManifest(work.path());
+    const QStringList faults = verify(work.path());
+    if (!faults.isEmpty())
+        throw failure(QStringLiteral("The new backup does not verify: %1").arg(faults.join(QStringLiteral("; "))));
+
+    QString name = QStringLiteral("kvilbro-backup-") + now.toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
+    for (int n = 2; QFileInfo::exists(QDir(target).filePath(name)); ++n)
+        name = QStringLiteral("kvilbro-backup-%1-%2").arg(now.toString(QStringLiteral("yyyy-MM-dd-HHmmss"))).arg(n);
+    made.folder = QDir(target).filePath(name);
+    if (!QDir().rename(work.path(), made.folder))
+        throw failure(QStringLiteral("The backup cannot be named %1.").arg(native(made.folder)));
+    work.setAutoRemove(false);
+
+    QStringList backups = list(target);
+    while (keep > 0 && backups.size() > keep) {
+        const QString oldest = backups.takeFirst();
+        if (oldest == made.folder)
+            break;
+        QDir(oldest).removeRecursively();
+        made.removed << oldest;
+    }
+    return made;
+}
+
+QStringList verify(const QString& folder)
+{
+    QStringList faults;
+    QFile manifest(QDir(folder).filePath(Manifest));
+    if (!manifest.open(QIODevice::ReadOnly))
+        return {QStringLiteral("%1 cannot be read: %2").arg(native(manifest.fileName()), manifest.errorString())};
+    QStringList listed;
+    int line = 0;
+    while (!manifest.atEnd()) {
+        ++line;
+        const QString text = QString::fromUtf8(manifest.readLine()).chopped(1);
+        const qsizetype gap = text.indexOf(QStringLiteral("  "));
+        const QString name = gap > 0 ? text.mid(gap + 2) : QString();
+        if (gap != 64 || name.isEmpty() || name.startsWith(u'/') || name.split(u'/').contains(QStringLiteral(".."))) {
+            faults << QStringLiteral("MANIFEST line %1 is not a sum and a file of the backup.").arg(line);
+            continue;
+        }
+        listed << name;
+        const QString path = QDir(folder).filePath(name);
+        if (!QFileInfo(path).isFile()) {
+            faults << QStringLiteral("%1 is missing.").arg(name);
+            continue;
+        }
+        try {
+            if (sha256(path) != text.left(64).toLatin1())
+                faults << QStringLiteral("%1 has changed since the backup was made.").arg(name);
+        } catch (const Error& e) {
+            faults << e.message();
+        }
+    }
+    for (const QString& name : filesOf(folder)) {
+        if (!listed.contains(name))
+            faults << QStringLiteral("%1 is not in the MANIFEST.").arg(name);
+    }
+    for (const TableDef* def : TableDef::all()) {
+        if (!listed.contains(def->fileName)) {
+            faults << QStringLiteral("%1 is not in the backup.").arg(def->fileName);
+            continue;
+        }
+        try {
+            Db copy = openCopy(QDir(folder).filePath(def->fileName));
+            const QString found = integrity(copy.get());
+            if (found != QLatin1String("ok"))
+                faults << QStringLiteral("%1 is not sound: %2").arg(def->fileName, found);
+        } catch (const Error& e) {
+            faults << e.message();
+        }
+    }
+    return faults;
+}
+
+Restored restore(const QString& folder, const QString& dir)
+{
+    const QStringList faults = verify(folder);
+    if (!faults.isEmpty())
+        throw failure(QStringLiteral("The backup %1 is damaged; nothing was restored: %2")
+                          .arg(native(folder), faults.join(QStringLiteral(" "))));
+    const QString target = QDir(dir).absolutePath();
+    if (QFileInfo::exists(target) &&
+        (!QFileInfo(target).isDir() ||
+         !QDir(target).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty()))
+        throw failure(QStringLiteral("%1 is not an empty folder; a backup is restored only into an empty one%2.")
+                          .arg(native(target),
+                               holdsCollection(target) ? QStringLiteral(", never over a collection") : QString()));
+    const QString parent = QFileInfo(target).absolutePath();
+    if (!QDir().mkpath(parent))
+        throw failure(QStringLiteral("The folder %1 cannot be created.").arg(native(parent)));
+    QTemporaryDir work(QDir(parent).filePath(QStringLiteral(".kvilbro-restore-XXXXXX")));
+    if (!work.isValid())
+        throw failure(QStringLiteral("Nothing can be written in %1: %2").arg(native(parent), work.errorString()));
+
+    for (const TableDef* def : TableDef::all()) {
+        if (!QFile::copy(QDir(folder).filePath(def->fileName), QDir(work.path()).filePath(def->fileName)))
+            throw failure(QStringLiteral("%1 cannot be restored.").arg(def->fileName));
+    }
+    Restored restored;
+    QFile pictures(QDir(folder).filePath(PictureList));
+    const TableDef& numbersDef = TableDef::get(TableId::Numbers);
+    Db numbers = open(QDir(work.path()).filePath(numbersDef.fileName), SQLITE_OPEN_READWRITE);
+    exec(numbers.get(), QStringLiteral("BEGIN IMMEDIATE"), numbersDef.fileName);
+    if (pictures.open(QIODevice::ReadOnly)) {
+        QDir(work.path()).mkpath(QStringLiteral("billeder"));
+        const FieldDef& field = numbersDef.fields[numbersDef.fieldIndex(u"Billede")];
+        sqlite3_stmt* update = nullptr;
+        sqlite3_prepare_v2(numbers.get(), "UPDATE stm2manc SET Billede = ?1 WHERE Billede = ?2", -1, &update, nullptr);
+        while (!pictures.atEnd()) {
+            const QString line = QString::fromUtf8(pictures.readLine()).chopped(1);
+            const qsizetype tab = line.indexOf(u'\t');
+            const QString copyName = line.left(tab);
+            const QString original = line.mid(tab + 1);
+            if (tab <= 0 || copyName.contains(u'/'))
+                continue;
+            if (!QFile::copy(QDir(folder).filePath(PictureFolder + u'/' + copyName),
+                             QDir(work.path()).filePath(QStringLiteral("billeder/") + copyName)))
+                throw failure(QStringLiteral("The picture %1 cannot be restored.").arg(copyName));
+            const QString rewritten = target + QStringLiteral("/billeder/") + copyName;
+            if (!storedAsIs(field, rewritten)) {
+                restored.kept << original;
+                continue;
+            }
+            const QByteArray to = rewritten.toUtf8();
+            const QByteArray from = original.toUtf8();
+            sqlite3_bind_text(update, 1, to.constData(), int(to.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_text(update, 2, from.constData(), int(from.size()), SQLITE_TRANSIENT);
+            if (sqlite3_step(update) != SQLITE_DONE) {
+                sqlite3_finalize(update);
+                throw failure(QStringLiteral("%1: %2").arg(numbersDef.fileName, sqliteError(numbers.get())));
+            }
+            restored.rewritten += sqlite3_changes(numbers.get());
+            sqlite3_reset(update);
+        }
+        sqlite3_finalize(update);
+    }
+    exec(numbers.get(), QStringLiteral("COMMIT"), numbersDef.fileName);
+    numbers.reset();
+    // The program keeps its tables in WAL mode, as the table tool makes them.
+    for (const TableDef* def : TableDef::all()) {
+        const QString file = QDir(work.path()).filePath(def->fileName);
+        exec(open(file, SQLITE_OPEN_READWRITE).get(), QStringLiteral("PRAGMA journal_mode=WAL"), file);
+    }
+    if (QFileInfo::exists(target) && !QDir().rmdir(target))
+        throw failure(QStringLiteral("%1 cannot be replaced.").arg(native(target)));
+    if (!QDir().rename(work.path(), target))
+        throw failure(QStringLiteral("The restored collection cannot be moved to %1.").arg(native(target)));
+    work.setAutoRemove(false);
+    return restored;
+}
+
+} // namespace kvilbro::backup

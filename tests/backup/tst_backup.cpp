@@ -1,0 +1,243 @@
+// Backups the collector can trust: a consistent copy while another connection
+// writes, sums and tables checked, damage found, restore only into an empty
+// folder with picture paths pointed at the restored copies, and rotation.
+#include "Collection.h"
+#include "CollectionBackup.h"
+#include "Error.h"
+#include "ErrorOf.h"
+#include "FileFaults.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sqlite3.h>
+
+using namespace kvilbro;
+using namespace kvilbro::test;
+
+namespace {
+
+const QDateTime Noon(QDate(2026, 12, 10), QTime(12, 0, 0));
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+int numbersIn(const QString& dir)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(QFile::encodeName(dir + "/stm2manc.DB").constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v2(db, "SELECT count(*) FROM stm2manc", -1, &stmt, nullptr);
+    const int n = sqlite3_step(stmt) == SQLITE_ROW ? sqlite3_column_int(stmt, 0) : -1;
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return n;
+}
+
+} // namespace
+
+class BackupTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { pinEnvironment(); }
+
+    void backupVerifyAndRestore()
+    {
+        Collection c;
+        c.addArea("DK", "Danmark");
+        QDir(c.path()).mkdir("billeder");
+        writeFile(c.path() + "/billeder/714.jpg", "jpeg 714");
+        c.addNumber("DK", "Danmark", 714, {}, {}, c.path() + "/billeder/714.jpg");
+        c.addNumber("DK", "Danmark", 714, "Ch", {}, c.path() + "/billeder/714.jpg"); // the same file
+        c.addNumber("DK", "Danmark", 715, {}, {}, c.path() + "/billeder/væk.jpg");   // gone
+        c.closeConnections();
+        QTemporaryDir out;
+
+        const backup::Made made = backup::make(c.path(), out.filePath("kopier"), 10, true, Noon);
+        QCOMPARE(QFileInfo(made.folder).fileName(), QString("kvilbro-backup-2026-12-10-120000"));
+        QCOMPARE(made.pictures, 1);
+        QCOMPARE(made.missingPictures, QStringList{c.path() + "/billeder/væk.jpg"});
+        QCOMPARE(QDir(made.folder + "/pictures").entryList(QDir::Files), QStringList{"00001-714.jpg"});
+        QVERIFY(backup::verify(made.folder).isEmpty());
+        // The manifest is sha256sum's own format.
+        const QList<QByteArray> lines = fileBytes(made.folder + "/MANIFEST").split('\n');
+        QCOMPARE(lines.size(), 6); // three tables, the list, one picture, and the end
+        QVERIFY(lines[4].endsWith("  pictures/00001-714.jpg"));
+        for (const QByteArray& line : lines.mid(0, 5))
+            QCOMPARE(line.indexOf("  "), 64);
+        // Nothing beside the copies: no journal, no temporary folder.
+        QCOMPARE(QDir(made.folder).entryList(QDir::Files),
+                 (QStringList{"Bruger2.db", "MANIFEST", "pictures.txt", "stm2frim.db", "stm2manc.DB"}));
+        QCOMPARE(QDir(out.filePath("kopier")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size(),
+                 1);
+
+        const QString restoredDir = out.filePath("igen");
+        const backup::Restored restored = backup::restore(made.folder, restoredDir);
+        QCOMPARE(restored.rewritten, 2);
+        QVERIFY(restored.kept.isEmpty());
+        QCOMPARE(numbersIn(restoredDir), 3);
+        sqlite3* db = nullptr;
+        sqlite3_open_v2(QFile::encodeName(restoredDir + "/stm2manc.DB").constData(), &db, SQLITE_OPEN_READONLY,
+                        nullptr);
+        sqlite3_stmt* stmt = nullptr;
+        sqlite3_prepare_v2(db, "SELECT Billede FROM stm2manc ORDER BY Nummer, Type", -1, &stmt, nullptr);
+        QStringList paths;
+        while (sqlite3_step(stmt) == SQLITE_ROW)
+            paths << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+        sqlite3_finalize(stmt);
+        sqlite3_close(db);
+        const QString copy = restoredDir + "/billeder/00001-714.jpg";
+        QCOMPARE(paths, (QStringList{copy, copy, c.path() + "/billeder/væk.jpg"}));
+        QCOMPARE(fileBytes(copy), QByteArray("jpeg 714"));
+    }
+
+    void aCopyIsOneMomentWhileAnotherConnectionWrites()
+    {
+        Collection c;
+        c.addArea("DK", "Danmark");
+        for (int n = 1; n <= 100; ++n)
+            c.addNumber("DK", "Danmark", n);
+        sqlite3* writer = nullptr;
+        sqlite3_open(QFile::encodeName(c.file("stm2manc.DB")).constData(), &writer);
+        sqlite3_exec(writer, "PRAGMA journal_mode=WAL; BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+        for (int n = 101; n <= 1100; ++n)
+            sqlite3_exec(writer,
+                         QString("INSERT INTO stm2manc (Land, Stamoplysning, Nummer) VALUES ('DK', 'Danmark', %1)")
+                             .arg(n)
+                             .toUtf8()
+                             .constData(),
+                         nullptr, nullptr, nullptr);
+        QTemporaryDir out;
+        // The writer holds its transaction open: the backup neither waits nor sees it.
+        const backup::Made made = backup::make(c.path(), out.path(), 10, false, Noon);
+        sqlite3_exec(writer, "COMMIT", nullptr, nullptr, nullptr);
+        sqlite3_close(writer);
+        QCOMPARE(numbersIn(made.folder), 100);
+        QVERIFY(backup::verify(made.folder).isEmpty());
+        const backup::Made later = backup::make(c.path(), out.path(), 10, false, Noon.addSecs(1));
+        QCOMPARE(numbersIn(later.folder), 1100);
+    }
+
+    void verifyFindsDamage_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<QString>("found");
+        QTest::newRow("a byte changed") << "flip"
+                                        << "stm2manc.DB has changed since the backup was made.";
+        QTest::newRow("a table gone") << "remove"
+                                      << "Bruger2.db is missing.";
+        QTest::newRow("a file added") << "add"
+                                      << "extra.db is not in the MANIFEST.";
+        QTest::newRow("a path out of the folder") << "escape"
+                                                  << "MANIFEST line 1 is not a sum and a file of the backup.";
+        QTest::newRow("no manifest") << "nomanifest"
+                                     << "MANIFEST";
+    }
+    void verifyFindsDamage()
+    {
+        QFETCH(QString, damage);
+        QFETCH(QString, found);
+        Collection c;
+        c.addArea("DK", "Danmark");
+        c.addNumber("DK", "Danmark", 1);
+        c.closeConnections();
+        QTemporaryDir out;
+        const QString folder = backup::make(c.path(), out.path(), 10, false, Noon).folder;
+        if (damage == "flip") {
+            QByteArray bytes = fileBytes(folder + "/stm2manc.DB");
+            bytes[bytes.size() - 10] = char(bytes[bytes.size() - 10] ^ 0x55);
+            writeFile(folder + "/stm2manc.DB", bytes);
+        } else if (damage == "remove") {
+            QFile::remove(folder + "/Bruger2.db");
+        } else if (damage == "add") {
+            writeFile(folder + "/extra.db", "x");
+        } else if (damage == "escape") {
+            QByteArray manifest = fileBytes(folder + "/MANIFEST");
+            manifest.prepend(QByteArray(64, 'a') + "  ../../etc/passwd\n");
+            writeFile(folder + "/MANIFEST", manifest);
+        } else {
+            QFile::remove(folder + "/MANIFEST");
+        }
+        const QStringList faults = backup::verify(folder);
+        QVERIFY2(faults.join('|').contains(found), qPrintable(faults.join('|')));
+        // A damaged backup is never restored.
+        QTemporaryDir target;
+        QVERIFY(errorOf([&] { backup::restore(folder, target.filePath("ny")); }).contains("damaged"));
+        QVERIFY(!QFileInfo::exists(target.filePath("ny")));
+    }
+
+    void restoreOnlyIntoAnEmptyFolder()
+    {
+        Collection c;
+        c.addArea("DK", "Danmark");
+        c.closeConnections();
+        QTemporaryDir out;
+        const QString folder = backup::make(c.path(), out.path(), 10, false, Noon).folder;
+        // Over a collection: refused, and the collection is as it was.
+        const QByteArray before = fileBytes(c.file("stm2frim.db"));
+        QVERIFY(errorOf([&] { backup::restore(folder, c.path()); }).contains("never over a collection"));
+        QCOMPARE(fileBytes(c.file("stm2frim.db")), before);
+        // Into a folder with anything else in it: refused.
+        QTemporaryDir other;
+        writeFile(other.filePath("noter.txt"), "mine");
+        QVERIFY(errorOf([&] { backup::restore(folder, other.path()); }).contains("not an empty folder"));
+        QCOMPARE(QDir(other.path()).entryList(QDir::Files), QStringList{"noter.txt"});
+        // Into an empty one: done.
+        QTemporaryDir empty;
+        backup::restore(folder, empty.path());
+        QCOMPARE(numbersIn(empty.path()), 0);
+    }
+
+    void aRestoredPathTooLongKeepsTheOldOne()
+    {
+        Collection c;
+        c.addArea("DK", "Danmark");
+        writeFile(c.path() + "/a.jpg", "a");
+        c.addNumber("DK", "Danmark", 1, {}, {}, c.path() + "/a.jpg");
+        c.closeConnections();
+        QTemporaryDir out;
+        const QString folder = backup::make(c.path(), out.path(), 10, true, Noon).folder;
+        const QString deep = out.filePath(QString(80, u'd'));
+        const backup::Restored restored = backup::restore(folder, deep);
+        QCOMPARE(restored.rewritten, 0);
+        QCOMPARE(restored.kept, QStringList{c.path() + "/a.jpg"});
+        QVERIFY(QFileInfo::exists(deep + "/billeder/00001-a.jpg"));
+    }
+
+    void theNewestAreKept()
+    {
+        Collection c;
+        c.addArea("DK", "Danmark");
+        c.closeConnections();
+        QTemporaryDir out;
+        QDir(out.path()).mkdir("mine egne");
+        QStringList made;
+        for (int day = 0; day < 4; ++day)
+            made << backup::make(c.path(), out.path(), 2, false, Noon.addDays(day)).folder;
+        QCOMPARE(backup::list(out.path()), made.mid(2));
+        QVERIFY(QFileInfo::exists(out.filePath("mine egne")));
+        QVERIFY(backup::madeOn(out.path(), Noon.date().addDays(3)));
+        QVERIFY(!backup::madeOn(out.path(), Noon.date()));
+        // Two in the same second get their own names.
+        const QString again = backup::make(c.path(), out.path(), 10, false, Noon.addDays(3)).folder;
+        QCOMPARE(QFileInfo(again).fileName(), QString("kvilbro-backup-2026-12-13-120000-2"));
+    }
+
+    void noCollectionNoBackup()
+    {
+        QTemporaryDir empty;
+        QTemporaryDir out;
+        QVERIFY(
+            errorOf([&] { backup::make(empty.path(), out.path(), 10, false, Noon); }).contains("holds no collection"));
+        QVERIFY(backup::list(out.path()).isEmpty());
+    }
+};
+
+QTEST_MAIN(BackupTest)
+#include "tst_backup.moc"
