@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QTemporaryDir>
@@ -16,7 +17,10 @@
 
 #include <sqlite3.h>
 
+#include <future>
 #include <memory>
+
+#include <unistd.h>
 
 namespace kvilbro::backup {
 
@@ -81,6 +85,8 @@ void exec(sqlite3* db, const QString& sql, const QString& file)
 // "ok", or what SQLite found wrong.
 QString integrity(sqlite3* db)
 {
+    // Mapped, the check reads each page once instead of through a small cache.
+    sqlite3_exec(db, "PRAGMA mmap_size=1073741824", nullptr, nullptr, nullptr);
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &stmt, nullptr) != SQLITE_OK)
         return sqliteError(db);
@@ -103,6 +109,13 @@ QByteArray sha256(const QString& path)
     if (!hash.addData(&file) || file.error() != QFileDevice::NoError)
         throw failure(QStringLiteral("%1 cannot be read: %2").arg(native(path), file.errorString()));
     return hash.result().toHex();
+}
+
+void syncFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite) || ::fsync(file.handle()) != 0)
+        throw failure(QStringLiteral("%1 cannot be written to the disk: %2").arg(native(path), file.errorString()));
 }
 
 // Copies the three tables from one read transaction, so they show one moment.
@@ -131,8 +144,11 @@ void copyTables(const QString& dir, const QString& into)
             sqlite3_backup_init(copy.get(), "main", source.get(), def->schemaName.toUtf8().constData());
         if (!backup)
             throw failure(QStringLiteral("%1: %2").arg(native(target), sqliteError(copy.get())));
+        // A new file in a folder that counts only once it is complete: one
+        // sync at the end is enough.
+        exec(copy.get(), QStringLiteral("PRAGMA synchronous=OFF"), target);
         int rc;
-        while ((rc = sqlite3_backup_step(backup, 1024)) == SQLITE_OK || rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
+        while ((rc = sqlite3_backup_step(backup, -1)) == SQLITE_OK || rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
             if (rc != SQLITE_OK)
                 QThread::msleep(20);
         }
@@ -141,11 +157,33 @@ void copyTables(const QString& dir, const QString& into)
             throw failure(QStringLiteral("%1: %2").arg(native(target), sqliteError(copy.get())));
         // One self-contained file, no journal beside it.
         exec(copy.get(), QStringLiteral("PRAGMA journal_mode=DELETE"), target);
-        const QString found = integrity(copy.get());
-        if (found != QLatin1String("ok"))
-            throw failure(QStringLiteral("The copy of %1 is not sound: %2").arg(def->fileName, found));
+        copy.reset();
+        syncFile(target);
     }
     exec(source.get(), QStringLiteral("COMMIT"), main);
+}
+
+// Each copied table checked by SQLite, while its sum is taken: the two read
+// the same file, so they share the time.
+QHash<QString, QByteArray> checkAndSum(const QString& folder)
+{
+    QHash<QString, QByteArray> sums;
+    for (const TableDef* def : TableDef::all()) {
+        const QString file = QDir(folder).filePath(def->fileName);
+        auto check = std::async(std::launch::async, [file] { return integrity(openCopy(file).get()); });
+        QByteArray sum;
+        try {
+            sum = sha256(file);
+        } catch (...) {
+            check.wait();
+            throw;
+        }
+        const QString found = check.get();
+        if (found != QLatin1String("ok"))
+            throw failure(QStringLiteral("The copy of %1 is not sound: %2").arg(def->fileName, found));
+        sums.insert(def->fileName, sum);
+    }
+    return sums;
 }
 
 // Each picture file a number names, copied once; the list says where each came from.
@@ -197,11 +235,13 @@ QStringList filesOf(const QString& folder)
     return files;
 }
 
-void writeManifest(const QString& folder)
+void writeManifest(const QString& folder, const QHash<QString, QByteArray>& known)
 {
     QByteArray text;
-    for (const QString& name : filesOf(folder))
-        text += sha256(QDir(folder).filePath(name)) + "  " + name.toUtf8() + '\n';
+    for (const QString& name : filesOf(folder)) {
+        const QByteArray sum = known.contains(name) ? known.value(name) : sha256(QDir(folder).filePath(name));
+        text += sum + "  " + name.toUtf8() + '\n';
+    }
     QSaveFile file(QDir(folder).filePath(Manifest));
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
         throw failure(QStringLiteral("%1 cannot be written: %2").arg(native(file.fileName()), file.errorString()));
@@ -268,12 +308,10 @@ Made make(const QString& dir, const QString& destination, int keep, bool withPic
         throw failure(QStringLiteral("Nothing can be written in %1: %2").arg(native(target), work.errorString()));
     Made made;
     copyTables(collection, work.path());
+    const QHash<QString, QByteArray> sums = checkAndSum(work.path());
     if (withPictures)
         copyPictures(collection, work.path(), made);
-    writeManifest(work.path());
-    const QStringList faults = verify(work.path());
-    if (!faults.isEmpty())
-        throw failure(QStringLiteral("The new backup does not verify: %1").arg(faults.join(QStringLiteral("; "))));
+    writeManifest(work.path(), sums);
 
     QString name = QStringLiteral("kvilbro-backup-") + now.toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
     for (int n = 2; QFileInfo::exists(QDir(target).filePath(name)); ++n)
