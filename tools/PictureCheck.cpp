@@ -1,0 +1,195 @@
+#include "PictureCheck.h"
+
+#include "Database.h"
+#include "Error.h"
+#include "FieldRules.h"
+#include "PictureAudit.h"
+#include "PictureFileList.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+
+namespace kvilbro {
+
+const char* const PicturesUsage =
+    R"(  pictures [DIR] [--folder F]
+                    list numbers whose picture file is missing, picture paths
+                    probably cut at 75 characters and files named by several
+                    numbers; with --folder also the picture files in F whose
+                    names match no number. Only reads: works while Kvilbro runs
+  pictures relink OLD NEW [DIR] [--dry-run]
+                    rewrite every picture path that starts with OLD to start
+                    with NEW instead, in one change; a path that would grow past
+                    75 characters is listed and left as it was. --dry-run only
+                    shows what would change
+)";
+
+namespace {
+
+using pictureaudit::NumberRow;
+
+// Control characters in a stored path would garble the report; they are
+// shown as escapes instead.
+QString shown(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QChar(u'0'));
+        else
+            out += c;
+    }
+    return out;
+}
+
+QString numberText(const NumberRow& row)
+{
+    const QString area = row.area.isEmpty() ? QStringLiteral("(no area)") : row.area;
+    QString number = row.number.isNull() ? QStringLiteral("(no number)") : row.number.toString();
+    if (!row.type.isEmpty())
+        number += u' ' + row.type;
+    return shown(area + QStringLiteral(", ") + number);
+}
+
+void heading(QTextStream& out, const QString& title, qsizetype count)
+{
+    out << title << " (" << count << "):\n";
+}
+
+void listNumbers(QTextStream& out, const QString& title, const QList<NumberRow>& rows)
+{
+    heading(out, title, rows.size());
+    for (const NumberRow& row : rows)
+        out << "  " << numberText(row) << ": " << shown(row.picture) << "\n";
+}
+
+int usageError(QTextStream& err, const QString& text)
+{
+    err << text << "\nUsage:\n" << PicturesUsage;
+    return 1;
+}
+
+int check(const QString& dir, const QString& folder, bool withFolder, QTextStream& out)
+{
+    QStringList names;
+    if (withFolder) {
+        // Checked before anything is read: an unreadable folder would list nothing.
+        const QFileInfo info(folder);
+        if (!info.isDir())
+            throw Error(QStringLiteral("The picture folder %1 does not exist.").arg(QDir::toNativeSeparators(folder)));
+        if (!info.isReadable() || !info.isExecutable())
+            throw Error(QStringLiteral("The picture folder %1 cannot be read.").arg(QDir::toNativeSeparators(folder)));
+        names = PictureFileList::pictureNames(folder);
+    }
+    const QList<NumberRow> rows = pictureaudit::readNumbers(dir);
+    const pictureaudit::Findings findings = pictureaudit::examine(rows, dir);
+    const int width = pictureaudit::pictureWidth();
+
+    listNumbers(out, QStringLiteral("Numbers whose picture file is missing"), findings.missing);
+    listNumbers(out,
+                QStringLiteral("Numbers whose picture path is exactly %1 characters long and names no file: "
+                               "probably cut at %1 characters")
+                    .arg(width),
+                findings.probablyCut);
+    heading(out, QStringLiteral("Picture files named by several numbers"), findings.shared.size());
+    for (const pictureaudit::SharedFile& shared : findings.shared) {
+        out << "  " << shown(QDir::toNativeSeparators(shared.file)) << " (" << shared.numbers.size() << " numbers)\n";
+        for (const NumberRow& row : shared.numbers)
+            out << "    " << numberText(row) << ": " << shown(row.picture) << "\n";
+    }
+    if (withFolder) {
+        const QStringList left = pictureaudit::unmatched(names, rows);
+        heading(out,
+                QStringLiteral("Picture files in %1 whose names match no number").arg(QDir::toNativeSeparators(folder)),
+                left.size());
+        for (const QString& name : left)
+            out << "  " << shown(name) << "\n";
+        out << names.size() << " picture files in the folder, " << names.size() - left.size()
+            << " of them match a number.\n";
+    }
+    qsizetype withPicture = 0;
+    for (const NumberRow& row : rows)
+        withPicture += row.picture.isEmpty() ? 0 : 1;
+    out << rows.size() << (rows.size() == 1 ? " number, " : " numbers, ") << withPicture
+        << " of them with a picture path.\n";
+    return 0;
+}
+
+int relink(const QString& oldPrefix, const QString& newPrefix, const QString& dir, bool dryRun, QTextStream& out)
+{
+    pictureaudit::RelinkPlan plan;
+    if (dryRun) {
+        plan = pictureaudit::planRelink(pictureaudit::readNumbers(dir), oldPrefix, newPrefix);
+    } else {
+        pictureaudit::requireCollection(dir);
+        // The store's connection: its checks, and the collection's one-writer lock.
+        Database db(dir);
+        plan = pictureaudit::relink(db, oldPrefix, newPrefix);
+    }
+    if (plan.rewrites.isEmpty() && plan.refused.isEmpty()) {
+        out << "No picture path starts with " << shown(oldPrefix) << "; nothing was changed.\n";
+        return 0;
+    }
+    const int width = pictureaudit::pictureWidth();
+    heading(out, dryRun ? QStringLiteral("Would be rewritten") : QStringLiteral("Rewritten"), plan.rewrites.size());
+    for (const pictureaudit::Relink& change : std::as_const(plan.rewrites))
+        out << "  " << numberText(change.row) << ": " << shown(change.row.picture) << " -> " << shown(change.newPath)
+            << "\n";
+    heading(out, QStringLiteral("Refused, left unchanged: the new path would be longer than %1 characters").arg(width),
+            plan.refused.size());
+    for (const pictureaudit::Relink& change : std::as_const(plan.refused))
+        out << "  " << numberText(change.row) << ": " << shown(change.row.picture) << " -> " << shown(change.newPath)
+            << " (" << characterCount(change.newPath) << " characters)\n";
+    if (dryRun)
+        out << "Dry run, nothing was changed: " << plan.rewrites.size() << " would be rewritten, "
+            << plan.refused.size() << " refused.\n";
+    else
+        out << plan.rewrites.size() << " rewritten, " << plan.refused.size() << " refused.\n";
+    return plan.refused.isEmpty() ? 0 : 1;
+}
+
+} // namespace
+
+int runPicturesCommand(const QStringList& arguments, QTextStream& out, QTextStream& err)
+{
+    QCommandLineParser parser;
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
+    const QCommandLineOption folder(QStringLiteral("folder"), QString(), QStringLiteral("F"));
+    const QCommandLineOption dryRun(QStringLiteral("dry-run"));
+    parser.addOptions({folder, dryRun});
+    if (!parser.parse(QStringList{QStringLiteral("pictures")} + arguments))
+        return usageError(err, parser.errorText());
+    const QStringList args = parser.positionalArguments();
+    const bool relinking = !args.isEmpty() && args[0] == QLatin1String("relink");
+    try {
+        int code = 1;
+        if (relinking) {
+            if (parser.isSet(folder))
+                return usageError(err, QStringLiteral("--folder goes with 'pictures', not with 'pictures relink'."));
+            if (args.size() < 3 || args.size() > 4)
+                return usageError(err, QStringLiteral("'pictures relink' needs OLD and NEW, and at most a folder."));
+            if (args[1].isEmpty())
+                return usageError(err, QStringLiteral("OLD must not be empty: it would match every picture path."));
+            code = relink(args[1], args[2], args.value(3), parser.isSet(dryRun), out);
+        } else {
+            if (parser.isSet(dryRun))
+                return usageError(err, QStringLiteral("--dry-run goes with 'pictures relink' only."));
+            if (args.size() > 1)
+                return usageError(err, QStringLiteral("'pictures' takes at most one folder."));
+            if (parser.isSet(folder) && parser.value(folder).isEmpty())
+                return usageError(err, QStringLiteral("--folder needs a folder."));
+            code = check(args.value(0), parser.value(folder), parser.isSet(folder), out);
+        }
+        out.flush();
+        return code;
+    } catch (const Error& e) {
+        out.flush();
+        err << e.message() << "\n";
+        err.flush();
+        return 1;
+    }
+}
+
+} // namespace kvilbro

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+namespace kvilbro {
+
+class Database;
+
+namespace pictureaudit {
+
+// One number's row as far as its picture goes.
+struct NumberRow {
+    qint64 id = 0;
+    QString area;    // `Stamoplysning`, the area's description
+    QVariant number; // `Nummer` as stored: an integer, or null
+    QString type;    // blank for none
+    QString picture; // `Billede` as stored
+};
+
+// Throws Error in plain words when `folder` holds no collection's numbers file.
+void requireCollection(const QString& folder);
+
+// Every number, in the numbers' own order. The numbers file is opened for
+// reading only, so this works while the program writes the collection; a
+// missing, damaged or foreign file throws Error.
+QList<NumberRow> readNumbers(const QString& folder);
+
+// The same rows through the store's connection (for a change in its transaction).
+QList<NumberRow> readNumbers(Database& db);
+
+struct SharedFile {
+    QString file;
+    QList<NumberRow> numbers;
+};
+
+struct Findings {
+    // The path names no ordinary file.
+    QList<NumberRow> missing;
+    // As `missing`, but the path is as long as the field: most likely it was
+    // cut to fit. Not repeated in `missing`.
+    QList<NumberRow> probablyCut;
+    // Files named by more than one number, each file once, sorted by path.
+    QList<SharedFile> shared;
+};
+
+// Relative paths name files in `folder`, as they do for the program started there.
+Findings examine(const QList<NumberRow>& rows, const QString& folder);
+
+// The names of `names` that the mass import would attach to no number of any
+// area: their number and variant are no number's `Nummer` and `Type`.
+QStringList unmatched(const QStringList& names, const QList<NumberRow>& rows);
+
+struct Relink {
+    NumberRow row;
+    QString newPath;
+};
+
+struct RelinkPlan {
+    QList<Relink> rewrites;
+    // The new path would not be stored as it is (longer than the field).
+    QList<Relink> refused;
+};
+
+// Paths that start with `oldPrefix` (exactly, letter case counts) with that
+// part replaced by `newPrefix`.
+RelinkPlan planRelink(const QList<NumberRow>& rows, const QString& oldPrefix, const QString& newPrefix);
+
+// Applies the plan's rewrites in one transaction of the store's connection,
+// made from the rows as they are once the transaction has begun. Throws Error;
+// then nothing was changed.
+RelinkPlan relink(Database& db, const QString& oldPrefix, const QString& newPrefix);
+
+// `Billede`'s width in characters.
+int pictureWidth();
+
+} // namespace pictureaudit
+
+} // namespace kvilbro
