@@ -147,12 +147,14 @@ TableCounts TableImporter::run(const QString& paradoxPath, const QString& tableF
     const int description = def_.fieldIndex(u"Beskrivelse");
     const int picture = def_.fieldIndex(u"Billede");
     QSet<qint64> rowIds;
+    rowIds.reserve(qsizetype(std::min<quint32>(table.header().recordCount, 1u << 22)));
     QList<QVariant> stored(def_.fields.size());
     QList<QByteArray> utf8(def_.fields.size());
 
     table.forEachRecord([&](const uchar* record) {
         const qint64 row = ++counts.read;
-        const QString where = QStringLiteral("%1, row %2").arg(name).arg(row);
+        // Named only when something is reported: most rows come over as they are.
+        const auto where = [&name, row] { return QStringLiteral("%1, row %2").arg(name).arg(row); };
         QStringList notes;
         QString current;
         try {
@@ -176,11 +178,11 @@ TableCounts TableImporter::run(const QString& paradoxPath, const QString& tableF
                     ++counts.windowsPaths;
                     const QString mapped = mapPicturePath(text, settings_.pictureRoot);
                     if (mapped.isEmpty()) {
-                        notes << QStringLiteral("%1: picture path %2 kept as it is.").arg(where, quotedValue(text));
+                        notes << QStringLiteral("%1: picture path %2 kept as it is.").arg(where(), quotedValue(text));
                     } else {
                         ++counts.mappedPaths;
                         notes << QStringLiteral("%1: picture path %2 becomes %3.")
-                                     .arg(where, quotedValue(text), quotedValue(mapped));
+                                     .arg(where(), quotedValue(text), quotedValue(mapped));
                         text = mapped;
                     }
                 }
@@ -189,7 +191,7 @@ TableCounts TableImporter::run(const QString& paradoxPath, const QString& tableF
                     stored[f].toString() != text) {
                     ++counts.cut;
                     notes << QStringLiteral("%1: '%2' cut to %3 characters; the whole value: %4")
-                                 .arg(where, field.name)
+                                 .arg(where(), field.name)
                                  .arg(field.width)
                                  .arg(quotedValue(text));
                 }
@@ -197,14 +199,14 @@ TableCounts TableImporter::run(const QString& paradoxPath, const QString& tableF
         } catch (const Error& e) {
             ++counts.skipped;
             ++counts.skipReasons[QStringLiteral("the field '%1' cannot hold the value").arg(current)];
-            report_ << where << " skipped: " << e.message() << "\n";
+            report_ << where() << " skipped: " << e.message() << "\n";
             return true;
         }
         if (land >= 0 && story >= 0 && areaLinks_ &&
             !areaLinks_->contains(linkKey(stored[land].toString(), stored[story].toString()))) {
             ++counts.unlinked;
             notes << QStringLiteral("%1: no area has Land %2 and Stamoplysning %3; the number was kept.")
-                         .arg(where, quotedValue(stored[land].toString()), quotedValue(stored[story].toString()));
+                         .arg(where(), quotedValue(stored[land].toString()), quotedValue(stored[story].toString()));
         }
         if (nationalId >= 0 && description >= 0)
             links_.insert(linkKey(stored[nationalId].toString(), stored[description].toString()));
