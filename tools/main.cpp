@@ -4,6 +4,7 @@
 #include "ParadoxDump.h"
 #include "ParadoxError.h"
 #include "ParadoxImport.h"
+#include "PictureCheck.h"
 #include "TableFiles.h"
 
 #include <QCommandLineParser>
@@ -46,6 +47,16 @@ Commands:
   verify BACKUP     check a backup's sums and tables
   restore BACKUP DIR
                     restore a backup into DIR, an empty or new folder
+  pictures [DIR] [--folder F]
+                    list numbers whose picture file is missing, picture paths
+                    probably cut at 75 characters and files named by several
+                    numbers; with --folder also the picture files in F whose
+                    names match no number. Only reads: works while Kvilbro runs
+  pictures relink OLD NEW [DIR] [--dry-run]
+                    rewrite every picture path that starts with OLD to start
+                    with NEW instead, in one change; a path that would grow past
+                    75 characters is listed and left as it was. --dry-run only
+                    shows what would change
   start-files [DIR] write the start, default and placeholder pictures and the
                     help page where they are missing; nothing is replaced
   --version         show the version
@@ -72,8 +83,12 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     // Commands with options of their own read their arguments themselves.
-    if (const QStringList all = QCoreApplication::arguments(); all.size() > 1 && tablefiles::isBackupCommand(all[1]))
-        return tablefiles::runBackupCommand(all.mid(1), out(), err());
+    if (const QStringList all = QCoreApplication::arguments(); all.size() > 1) {
+        if (tablefiles::isBackupCommand(all[1]))
+            return tablefiles::runBackupCommand(all.mid(1), out(), err());
+        if (all[1] == QLatin1String("pictures"))
+            return runPicturesCommand(all.mid(2), out(), err());
+    }
     QCommandLineParser parser;
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
