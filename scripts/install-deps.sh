@@ -19,6 +19,7 @@ packages=(
     openbox xdotool x11-utils
     poppler-utils
     fakeroot lintian desktop-file-utils appstream
+    pxlib-dev
 )
 for group in "$@"; do
     case "$group" in
