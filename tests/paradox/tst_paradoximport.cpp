@@ -5,6 +5,7 @@
 #include "Error.h"
 #include "ParadoxHeader.h"
 #include "ParadoxWriter.h"
+#include "ToolRun.h"
 
 #include <QDate>
 #include <QDir>
@@ -21,20 +22,11 @@ using pxtest::PxTable;
 
 namespace {
 
-struct Run {
-    int code;
-    QString out;
-    QString err;
-};
+using Run = test::ToolRun;
 
 Run tables(const QStringList& args)
 {
-    QProcess p;
-    p.start(QStringLiteral(KVILBRO_TABLES_EXE), args);
-    if (!p.waitForFinished(60000))
-        return {-1, {}, QStringLiteral("did not end")};
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
+    return test::runTool(QStringLiteral(KVILBRO_TABLES_EXE), args);
 }
 
 void write(const QString& path, const pxtest::PxFiles& files)

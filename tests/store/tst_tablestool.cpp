@@ -2,6 +2,7 @@
 #include "Collection.h"
 #include "CollectionViews.h"
 #include "TableView.h"
+#include "ToolRun.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,20 +16,11 @@ using namespace kvilbro;
 
 namespace {
 
-struct Run {
-    int code;
-    QString out;
-    QString err;
-};
+using Run = test::ToolRun;
 
 Run tables(const QStringList& args)
 {
-    QProcess p;
-    p.start(QStringLiteral(KVILBRO_TABLES_EXE), args);
-    if (!p.waitForFinished(60000))
-        return {-1, {}, QStringLiteral("timed out")};
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
+    return test::runTool(QStringLiteral(KVILBRO_TABLES_EXE), args);
 }
 
 void runSql(const QString& file, const char* sql)
