@@ -8,7 +8,7 @@ namespace kvilbro::tablefiles {
 bool isWindowsPath(const QString& path);
 
 // A Windows picture path moved under `root`: "X:\Frimærker\dk1.jpg" with root
-// "/home/a/billeder" gives "/home/a/billeder/Frimærker/dk1.jpg". A root of the
+// "/srv/a/billeder" gives "/srv/a/billeder/Frimærker/dk1.jpg". A root of the
 // form "X:\OLD\=NEW" maps only paths under X:\OLD\ (letter case aside) to NEW.
 // Empty when the path is not under the root.
 QString mapPicturePath(const QString& path, const QString& root);

@@ -40,15 +40,15 @@ for dep in libqt6widgets6 libqt6printsupport6 libjpeg62-turbo libsqlite3-0 fonts
     case ", $depends" in *", $dep"*) ;; *) fail "Depends lacks $dep: $depends" ;; esac
 done
 
-mkdir "$work/root"
-dpkg-deb -x "$deb" "$work/root"
+mkdir "$work/tree"
+dpkg-deb -x "$deb" "$work/tree"
 if command -v desktop-file-validate >/dev/null 2>&1; then
-    desktop-file-validate "$work/root/usr/share/applications/kvilbro.desktop" || fail "desktop-file-validate"
+    desktop-file-validate "$work/tree/usr/share/applications/kvilbro.desktop" || fail "desktop-file-validate"
 else
     echo "note: desktop-file-validate is missing; not run"
 fi
 if command -v appstreamcli >/dev/null 2>&1; then
-    appstreamcli validate --no-net "$work/root/usr/share/metainfo/dk.kvilbro.kvilbro.metainfo.xml" ||
+    appstreamcli validate --no-net "$work/tree/usr/share/metainfo/dk.kvilbro.kvilbro.metainfo.xml" ||
         fail "appstreamcli validate"
 else
     echo "note: appstreamcli is missing; not run"
@@ -60,7 +60,7 @@ if command -v lintian >/dev/null 2>&1; then
 else
     echo "note: lintian is missing; not run"
 fi
-"$work/root/usr/bin/kvilbro-tables" --version | grep -qx 'kvilbro-tables 3.8' || fail "the packaged kvilbro-tables does not run"
+"$work/tree/usr/bin/kvilbro-tables" --version | grep -qx 'kvilbro-tables 3.8' || fail "the packaged kvilbro-tables does not run"
 
 [ "$failures" -eq 0 ] || { echo "$failures check(s) failed"; exit 1; }
 echo "the package is sound"
