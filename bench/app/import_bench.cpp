@@ -25,6 +25,8 @@
 
 #include <sqlite3.h>
 
+#include <functional>
+
 using namespace kvilbro;
 
 namespace {
@@ -69,9 +71,9 @@ void tenThousand(const QString& dir)
     bench::fillLarge(dir, 3, Files + 2000, Files, 0);
 }
 
-void BM_ImportTenThousandInProgram(benchmark::State& state)
+// The real program on a collection of 10 000 numbers, its import window shown.
+void inProgram(benchmark::State& state, const std::function<void(Program&, bench::BenchDialogs&)>& body)
 {
-    const PictureFolders& pictures = pictureFolders();
     const QString before = QDir::currentPath();
     QTemporaryDir dir;
     tenThousand(dir.path());
@@ -81,11 +83,21 @@ void BM_ImportTenThousandInProgram(benchmark::State& state)
     {
         Program program(dialogs);
         program.start();
-        TForm2& main = *program.mainWindow();
-        TForm8& w = *program.importWindow();
-        w.showImport();
-        if (!QTest::qWaitForWindowExposed(&main) || !QTest::qWaitForWindowExposed(&w))
+        program.importWindow()->showImport();
+        if (!QTest::qWaitForWindowExposed(program.mainWindow()) ||
+            !QTest::qWaitForWindowExposed(program.importWindow()))
             state.SkipWithError("not shown");
+        body(program, dialogs);
+    }
+    ErrorGuard::setDialogs(nullptr);
+    QDir::setCurrent(before);
+}
+
+void BM_ImportTenThousandInProgram(benchmark::State& state)
+{
+    const PictureFolders& pictures = pictureFolders();
+    inProgram(state, [&](Program& program, bench::BenchDialogs& dialogs) {
+        TForm8& w = *program.importWindow();
         int run = 0;
         for (auto _ : state) {
             state.PauseTiming();
@@ -103,9 +115,7 @@ void BM_ImportTenThousandInProgram(benchmark::State& state)
             state.ResumeTiming();
         }
         state.counters["files"] = Files;
-    }
-    ErrorGuard::setDialogs(nullptr);
-    QDir::setCurrent(before);
+    });
 }
 
 // The same import on the main window's views alone, no grid.
@@ -167,19 +177,8 @@ void BM_FloorTenThousandSingleRowUpdates(benchmark::State& state)
 void BM_FileListOfTenThousandPictures(benchmark::State& state)
 {
     const PictureFolders& pictures = pictureFolders();
-    const QString before = QDir::currentPath();
-    QTemporaryDir dir;
-    tenThousand(dir.path());
-    QDir::setCurrent(dir.path());
-    bench::BenchDialogs dialogs;
-    ErrorGuard::setDialogs(&dialogs);
-    {
-        Program program(dialogs);
-        program.start();
+    inProgram(state, [&](Program& program, bench::BenchDialogs&) {
         TForm8& w = *program.importWindow();
-        w.showImport();
-        if (!QTest::qWaitForWindowExposed(&w))
-            state.SkipWithError("not shown");
         int run = 0;
         for (auto _ : state) {
             w.openFolder(pictures.folders[run++ % 2]);
@@ -187,9 +186,7 @@ void BM_FileListOfTenThousandPictures(benchmark::State& state)
                 state.SkipWithError("not all listed");
             QCoreApplication::processEvents(); // shown on screen
         }
-    }
-    ErrorGuard::setDialogs(nullptr);
-    QDir::setCurrent(before);
+    });
 }
 
 } // namespace
