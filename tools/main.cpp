@@ -15,7 +15,7 @@ using namespace kvilbro;
 
 namespace {
 
-const char* const Usage = R"(Usage: kvilbro-tables COMMAND [DIR] [OPTIONS]
+const char* const UsageStart = R"(Usage: kvilbro-tables COMMAND [DIR] [OPTIONS]
 
 Creates, fills and checks the three table files of a Kvilbro collection
 (stm2frim.db, stm2manc.DB, Bruger2.db). DIR is the collection's folder; the
@@ -47,23 +47,21 @@ Commands:
   verify BACKUP     check a backup's sums and tables
   restore BACKUP DIR
                     restore a backup into DIR, an empty or new folder
-  pictures [DIR] [--folder F]
-                    list numbers whose picture file is missing, picture paths
-                    probably cut at 75 characters and files named by several
-                    numbers; with --folder also the picture files in F whose
-                    names match no number. Only reads: works while Kvilbro runs
-  pictures relink OLD NEW [DIR] [--dry-run]
-                    rewrite every picture path that starts with OLD to start
-                    with NEW instead, in one change; a path that would grow past
-                    75 characters is listed and left as it was. --dry-run only
-                    shows what would change
-  start-files [DIR] write the start, default and placeholder pictures and the
+)";
+
+// The lines of the picture commands come from those commands.
+const char* const UsageEnd = R"(  start-files [DIR] write the start, default and placeholder pictures and the
                     help page where they are missing; nothing is replaced
   --version         show the version
   --help            show this text
 
 Exit code 0 on success, 1 on failure.
 )";
+
+QString usage()
+{
+    return QString::fromUtf8(UsageStart) + QString::fromUtf8(PicturesUsage) + QString::fromUtf8(UsageEnd);
+}
 
 QTextStream& out()
 {
@@ -106,12 +104,12 @@ int main(int argc, char** argv)
     parser.addOptions(
         {help, version, name, address, town, phone, email, date, finalDir, replace, codePage, pictureRoot});
     if (!parser.parse(app.arguments())) {
-        err() << parser.errorText() << "\n" << Usage;
+        err() << parser.errorText() << "\n" << usage();
         return 1;
     }
     const QStringList args = parser.positionalArguments();
     if (parser.isSet(help)) {
-        out() << Usage;
+        out() << usage();
         return 0;
     }
     if (parser.isSet(version)) {
@@ -120,7 +118,7 @@ int main(int argc, char** argv)
     }
     const bool import = !args.isEmpty() && args[0] == QLatin1String("import-paradox");
     if (args.isEmpty() || args.size() > (import ? 3 : 2)) {
-        err() << Usage;
+        err() << usage();
         return 1;
     }
     const QString command = args[0];
@@ -154,7 +152,7 @@ int main(int argc, char** argv)
             out() << "The three table files are sound.\n";
         } else if (import) {
             if (dir.isEmpty()) {
-                err() << "import-paradox needs the folder of the old tables.\n" << Usage;
+                err() << "import-paradox needs the folder of the old tables.\n" << usage();
                 return 1;
             }
             tablefiles::importParadox(
@@ -162,12 +160,12 @@ int main(int argc, char** argv)
             out() << "The collection was imported.\n";
         } else if (command == QLatin1String("paradox-dump")) {
             if (dir.isEmpty()) {
-                err() << "paradox-dump needs a file.\n" << Usage;
+                err() << "paradox-dump needs a file.\n" << usage();
                 return 1;
             }
             tablefiles::dumpParadox(dir, pageNumber, out());
         } else {
-            err() << "Unknown command '" << command << "'.\n" << Usage;
+            err() << "Unknown command '" << command << "'.\n" << usage();
             return 1;
         }
     } catch (const Error& e) {
