@@ -178,10 +178,10 @@ bool writable(const QString& path)
 
 } // namespace
 
-Database::Database(const QString& directory)
+Database::Database(const QString& directory, Access access)
     : directory_(QDir(directory.isEmpty() ? QStringLiteral(".") : directory).absolutePath())
 {
-    bool filesWritable = writable(directory_);
+    bool filesWritable = access == Access::AsAllowed && writable(directory_);
     for (const TableDef* def : TableDef::all()) {
         const QFileInfo info(filePath(def->id));
         if (!info.exists()) {

@@ -68,9 +68,17 @@ private:
 // reading only.
 class Database {
 public:
+    enum class Access {
+        // Written when the files and folder allow it and no other program writes them.
+        AsAllowed,
+        // Only read, whoever else writes: no lock is taken and nothing is
+        // created beside the files. For tools that report on a collection.
+        ReadOnly,
+    };
+
     // Opens the three files by their bare names in `directory`, or in the
     // current directory when it is empty. Throws a plain error naming the file.
-    explicit Database(const QString& directory = QString());
+    explicit Database(const QString& directory = QString(), Access access = Access::AsAllowed);
     ~Database();
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;

@@ -8,8 +8,8 @@ namespace kvilbro::test {
 
 // The main window's three views on a collection folder.
 struct MainViews {
-    explicit MainViews(const QString& dir)
-        : db(dir), views(db, CollectionWindow::MainWindow), areas(views.areas()), numbers(views.numbers()),
+    explicit MainViews(const QString& dir, Database::Access access = Database::Access::AsAllowed)
+        : db(dir, access), views(db, CollectionWindow::MainWindow), areas(views.areas()), numbers(views.numbers()),
           collector(views.collector())
     {
     }

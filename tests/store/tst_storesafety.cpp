@@ -264,6 +264,42 @@ private slots:
         QVERIFY(!QFile::exists(c.file("stm2manc.DB-wal")));
     }
 
+    // A reader that asks only to read leaves a writable folder exactly as it
+    // was (no lock file, no journals), and reads beside a program that writes.
+    void readOnlyAccessWritesNothing()
+    {
+        Collection c;
+        c.addArea("DK", "Danmark");
+        c.addNumber("DK", "Danmark", 7);
+        c.closeConnections();
+        const QStringList before = QDir(c.path()).entryList(QDir::Files | QDir::Hidden);
+        const QByteArray numbersBefore = fileHash(c.file("stm2manc.DB"));
+        {
+            MainViews v(c.path(), Database::Access::ReadOnly);
+            QVERIFY(v.db.isReadOnly());
+            QCOMPARE(v.numbers.asText(u"Nummer"), QString("7"));
+            QVERIFY(errorOf([&] { v.numbers.edit(); }).contains("kun åben til læsning"));
+            QCOMPARE(QDir(c.path()).entryList(QDir::Files | QDir::Hidden), before);
+        }
+        QCOMPARE(fileHash(c.file("stm2manc.DB")), numbersBefore);
+
+        QProcess writer;
+        writer.start(KVILBRO_CRASH_POSTER, {c.path()});
+        QVERIFY(writer.waitForReadyRead(10000));
+        QVERIFY(writer.waitForReadyRead(10000));
+        qint64 seen = 0;
+        {
+            Database reader(c.path(), Database::Access::ReadOnly);
+            QVERIFY(reader.isReadOnly());
+            Statement count = reader.prepare(TableId::Numbers, "SELECT count(*) FROM main.stm2manc");
+            QVERIFY(count.step());
+            seen = count.columnInt(0);
+        }
+        writer.kill();
+        writer.waitForFinished();
+        QVERIFY2(seen >= 2, qPrintable(QString::number(seen)));
+    }
+
     // The three table files alone hold every posted row once the program is idle.
     void checkpointLeavesNothingInTheJournal()
     {
