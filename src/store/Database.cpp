@@ -211,13 +211,13 @@ Database::Database(const QString& directory, Access access)
     stepLimitMs_ = OpeningLimitMs;
     try {
         // Read-only, a journal can be read only through its shared-memory
-        // file; without one the files are read as they are, creating nothing.
-        bool immutable = false;
+        // file; a file without one is read as it is, creating nothing. Each
+        // file on its own: a program may have written to one file only.
         if (readOnly_) {
             for (const TableDef* def : TableDef::all())
-                immutable = immutable || !QFileInfo::exists(filePath(def->id) + QStringLiteral("-shm"));
+                immutable_[index(def->id)] = !QFileInfo::exists(filePath(def->id) + QStringLiteral("-shm"));
         }
-        openConnection(immutable);
+        openConnection();
         refuseUnfitFiles();
         if (!readOnly_) {
             // Only now, with every file found sound, is anything written to them.
@@ -243,9 +243,8 @@ Database::Database(const QString& directory, Access access)
     stepLimitMs_ = StepLimitMs;
 }
 
-void Database::openConnection(bool immutable)
+void Database::openConnection()
 {
-    immutable_ = immutable;
     const QByteArray mainUri = uri(TableId::Numbers).toUtf8();
     const int flags =
         (readOnly_ ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_FULLMUTEX | SQLITE_OPEN_URI;
@@ -272,7 +271,9 @@ void Database::openConnection(bool immutable)
 QString Database::uri(TableId table) const
 {
     QUrl url = QUrl::fromLocalFile(filePath(table));
-    url.setQuery(immutable_ ? QStringLiteral("immutable=1") : readOnly_ ? QStringLiteral("mode=ro") : QString());
+    url.setQuery(immutable_[index(table)] ? QStringLiteral("immutable=1")
+                 : readOnly_              ? QStringLiteral("mode=ro")
+                                          : QString());
     return url.toString(QUrl::FullyEncoded);
 }
 

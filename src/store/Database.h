@@ -125,7 +125,7 @@ public:
 private:
     static int index(TableId table) { return int(table); }
     static qint64 nowMs();
-    void openConnection(bool immutable);
+    void openConnection();
     QString uri(TableId table) const;
     void refuseUnfitFiles();
     void readIndexes(const TableDef& def);
@@ -142,7 +142,7 @@ private:
     std::array<FileId, TableCount> fileIds_;
     std::shared_ptr<CollectionLock> lock_;
     bool readOnly_ = false;
-    bool immutable_ = false;
+    std::array<bool, TableCount> immutable_{};
     std::atomic<qint64> stepStarted_{0};
     qint64 stepLimitMs_ = 0;
     sqlite3* db_ = nullptr;

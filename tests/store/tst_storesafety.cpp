@@ -300,6 +300,18 @@ private slots:
         QVERIFY2(seen >= 2, qPrintable(QString::number(seen)));
     }
 
+    // Rows another program has in one file's journal are read, even when the
+    // other files have no journal open.
+    void readOnlyReadsTheJournalOfOneFile()
+    {
+        Collection c;
+        c.addArea("DK", "Danmark");
+        c.addNumber("DK", "Danmark", 7); // stays in the journal: the connection is kept
+        QVERIFY(QFile::exists(c.file("stm2manc.DB-shm")) && !QFile::exists(c.file("Bruger2.db-shm")));
+        MainViews v(c.path(), Database::Access::ReadOnly);
+        QCOMPARE(v.numbers.asText(u"Nummer"), QString("7"));
+    }
+
     // The three table files alone hold every posted row once the program is idle.
     void checkpointLeavesNothingInTheJournal()
     {
