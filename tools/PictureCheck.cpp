@@ -1,5 +1,6 @@
 #include "PictureCheck.h"
 
+#include "CollectionFolder.h"
 #include "Database.h"
 #include "Error.h"
 #include "FieldRules.h"
@@ -29,20 +30,7 @@ namespace {
 
 using pictureaudit::NumberRow;
 
-// Control characters in a stored path would garble the report; they are
-// shown as escapes instead.
-QString shown(const QString& text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QChar(u'0'));
-        else
-            out += c;
-    }
-    return out;
-}
+using toolsupport::shown;
 
 QString numberText(const NumberRow& row)
 {
@@ -123,7 +111,7 @@ int relink(const QString& oldPrefix, const QString& newPrefix, const QString& di
     if (dryRun) {
         plan = pictureaudit::planRelink(pictureaudit::readNumbers(dir), oldPrefix, newPrefix);
     } else {
-        pictureaudit::requireCollection(dir);
+        toolsupport::requireCollection(dir);
         // The store's connection: its checks, and the collection's one-writer lock.
         Database db(dir);
         plan = pictureaudit::relink(db, oldPrefix, newPrefix);

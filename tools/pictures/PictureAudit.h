@@ -20,9 +20,6 @@ struct NumberRow {
     QString picture; // `Billede` as stored
 };
 
-// Throws Error in plain words when `folder` holds no collection's numbers file.
-void requireCollection(const QString& folder);
-
 // Every number, in the numbers' own order. The numbers file is opened for
 // reading only, so this works while the program writes the collection; a
 // missing, damaged or foreign file throws Error.

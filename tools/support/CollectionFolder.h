@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+namespace kvilbro::toolsupport {
+
+// Throws Error in plain words when `folder` holds no collection: it is
+// missing, no folder, or none of the table files is there; and in the store's
+// own words when the numbers file is missing or no table file at all.
+void requireCollection(const QString& folder);
+
+// Text from a table or an offer file as it may be shown in a terminal: control
+// characters, which could move the cursor or recolour the screen, are shown
+// as escapes.
+QString shown(const QString& text);
+
+} // namespace kvilbro::toolsupport
