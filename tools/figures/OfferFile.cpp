@@ -1,0 +1,592 @@
+#include "OfferFile.h"
+
+#include "Error.h"
+#include "FieldRules.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QStringConverter>
+#include <QStringDecoder>
+#include <QStringTokenizer>
+
+#include <algorithm>
+#include <array>
+#include <variant>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kvilbro::offers {
+
+namespace {
+
+// Wider rows are no offer list; their further cells are dropped unread.
+constexpr int MaxColumns = 1000;
+// Each line read costs memory; a list this long is no hand-kept offer.
+constexpr int MaxRecords = 200000;
+constexpr int MaxVariant = 10;
+// How many lines the separator and the column count are guessed from.
+constexpr int SampleRecords = 50;
+constexpr qsizetype ShownCell = 40;
+
+// The separators a file may use, the likeliest first: a semicolon file often
+// has commas in its cells (prices like 12,50), seldom the other way round.
+constexpr std::array<QChar, 3> Separators = {u'\t', u';', u','};
+
+QString limitText()
+{
+    return QStringLiteral("%1 MiB").arg(MaxOfferBytes >> 20);
+}
+
+// A cell as a reason shows it: quoted, cut when long.
+QString shown(const QString& cell)
+{
+    const QString cut = cell.size() > ShownCell ? cell.left(ShownCell) + QChar(0x2026) : cell;
+    return u'\'' + cut + u'\'';
+}
+
+struct Decoded {
+    QString text;
+    QString encoding;
+};
+
+// Qt's UTF-16 and UTF-32 decoders pass a lone surrogate through and drop a
+// last odd byte without an error, so both are looked for here.
+bool wellFormed(const QString& text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (text[i].isSurrogate())
+            return false;
+    }
+    return true;
+}
+
+QString decodeWith(QStringConverter::Encoding encoding, const QByteArray& bytes, bool& failed, qsizetype unit = 1)
+{
+    QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
+    QString text = decoder.decode(bytes);
+    failed = decoder.hasError() || bytes.size() % unit != 0 || !wellFormed(text);
+    return text;
+}
+
+Decoded decode(const QByteArray& bytes, const QString& name)
+{
+    const QString notText = QStringLiteral("%1 is not a text file.").arg(name);
+    bool failed = false;
+    if (const auto bom = QStringConverter::encodingForData(bytes)) {
+        const qsizetype unit = *bom == QStringConverter::Utf16LE || *bom == QStringConverter::Utf16BE   ? 2
+                               : *bom == QStringConverter::Utf32LE || *bom == QStringConverter::Utf32BE ? 4
+                                                                                                        : 1;
+        const QString encodingName = QStringLiteral("UTF-%1").arg(unit * 8);
+        QString text = decodeWith(*bom, bytes, failed, unit);
+        if (failed)
+            throw Error(QStringLiteral("%1 starts as %2 text but is damaged further on.").arg(name, encodingName));
+        if (text.contains(QChar(0)))
+            throw Error(notText);
+        return {text, encodingName};
+    }
+    if (bytes.contains('\0'))
+        throw Error(notText);
+    QString text = decodeWith(QStringConverter::Utf8, bytes, failed);
+    if (!failed)
+        return {text, QStringLiteral("UTF-8")};
+    QStringDecoder windows("windows-1252", QStringConverter::Flag::Stateless);
+    if (!windows.isValid()) // a Qt without ICU: Latin-1 is Windows-1252 but for € and the quotes
+        return {QString::fromLatin1(bytes), QStringLiteral("Windows-1252")};
+    return {windows.decode(bytes), QStringLiteral("Windows-1252")};
+}
+
+struct Record {
+    int line = 0;
+    QString text;
+    QStringList cells;
+    // How many cells each of Separators ended, for guessing the separator.
+    std::array<int, Separators.size()> splits{};
+    bool unclosed = false; // a quote that no later quote closes
+
+    // Blank lines, and the ";;;" a spreadsheet writes for an empty row
+    // whatever the separator, are no offer.
+    bool blank() const
+    {
+        if (unclosed)
+            return false;
+        const auto empty = [](const QString& cell) { return cell.trimmed().isEmpty(); };
+        if (std::all_of(cells.cbegin(), cells.cend(), empty))
+            return true;
+        return std::all_of(text.cbegin(), text.cend(), [](QChar c) {
+            return c.isSpace() || std::find(Separators.cbegin(), Separators.cend(), c) != Separators.cend();
+        });
+    }
+    // The cell of a column counted from 1; blank for a column the row lacks.
+    QString cell(int column) const
+    {
+        return column >= 1 && column <= cells.size() ? cells[column - 1].trimmed() : QString();
+    }
+};
+
+// Splits text into records after RFC 4180, leniently: a quote opens a quoted
+// cell only at the start of a cell (after spaces), text after the closing
+// quote is kept as it stands, and a quote never closed leaves its line alone.
+class Tokenizer {
+public:
+    Tokenizer(const QString& text, QStringView separators) : text_(text), separators_(separators) {}
+
+    bool next(Record& record)
+    {
+        while (pos_ < text_.size() && isBreak(pos_)) // empty lines, quickly
+            skipLineBreak();
+        if (pos_ >= text_.size())
+            return false;
+        const qsizetype start = pos_;
+        const int startLine = line_;
+        record = Record{};
+        record.line = startLine;
+        if (!readRecord(record)) { // the quote would swallow the rest of the file
+            record = Record{};
+            record.line = line_ = startLine;
+            record.unclosed = true;
+            pos_ = lineEnd(start);
+            record.text = text_.mid(start, pos_ - start);
+            skipLineBreak();
+            return true;
+        }
+        skipLineBreak();
+        record.text = text_.mid(start, contentEnd_ - start);
+        if (record.text.contains(u'\r') || record.text.contains(u'\n')) {
+            record.text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+            record.text.replace(u'\r', u' ');
+            record.text.replace(u'\n', u' ');
+        }
+        return true;
+    }
+
+private:
+    bool isBreak(qsizetype at) const { return text_[at] == u'\n' || text_[at] == u'\r'; }
+
+    qsizetype lineEnd(qsizetype from) const
+    {
+        while (from < text_.size() && !isBreak(from))
+            ++from;
+        return from;
+    }
+
+    // Steps over one line break (CR LF counts as one) and counts the line.
+    bool skipLineBreak()
+    {
+        if (pos_ >= text_.size() || !isBreak(pos_))
+            return false;
+        if (text_[pos_] == u'\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == u'\n')
+            ++pos_;
+        ++pos_;
+        ++line_;
+        return true;
+    }
+
+    void endCell(Record& record, QString& cell, qsizetype separator)
+    {
+        if (record.cells.size() < MaxColumns)
+            record.cells << cell;
+        cell.clear();
+        if (separator >= 0) {
+            for (size_t i = 0; i < Separators.size(); ++i) {
+                if (Separators[i] == text_[separator])
+                    ++record.splits[i];
+            }
+        }
+    }
+
+    // Reads the cells up to the end of the record; false when a quote is
+    // still open at the end of the text.
+    bool readRecord(Record& record)
+    {
+        QString cell;
+        bool cellStart = true;
+        while (pos_ < text_.size()) {
+            const QChar c = text_[pos_];
+            if (cellStart) {
+                qsizetype quote = pos_;
+                while (quote < text_.size() && text_[quote] == u' ')
+                    ++quote;
+                cellStart = false;
+                if (quote < text_.size() && text_[quote] == u'"') {
+                    pos_ = quote + 1;
+                    if (!readQuoted(cell))
+                        return false;
+                    continue;
+                }
+            }
+            if (separators_.contains(c)) {
+                endCell(record, cell, pos_);
+                ++pos_;
+                cellStart = true;
+            } else if (isBreak(pos_)) {
+                break;
+            } else {
+                cell += c;
+                ++pos_;
+            }
+        }
+        contentEnd_ = pos_;
+        endCell(record, cell, -1);
+        return true;
+    }
+
+    bool readQuoted(QString& cell)
+    {
+        while (pos_ < text_.size()) {
+            const QChar c = text_[pos_];
+            if (c == u'"') {
+                if (pos_ + 1 < text_.size() && text_[pos_ + 1] == u'"') {
+                    cell += c;
+                    pos_ += 2;
+                    continue;
+                }
+                ++pos_;
+                return true;
+            }
+            if (isBreak(pos_)) {
+                skipLineBreak();
+                cell += u'\n';
+                continue;
+            }
+            cell += c;
+            ++pos_;
+        }
+        return false;
+    }
+
+    const QString& text_;
+    QStringView separators_;
+    qsizetype pos_ = 0;
+    qsizetype contentEnd_ = 0;
+    int line_ = 1;
+};
+
+struct Layout {
+    QChar separator;
+    int widest = 1; // the most cells a sampled line has
+};
+
+// The separator is the one that splits the sampled lines most evenly: one
+// that splits every line into as many cells wins over one that splits only
+// some, then the one that splits more lines, then the likelier one.
+Layout guessLayout(const QString& text)
+{
+    const QString all = QString(Separators.data(), Separators.size());
+    Tokenizer tokenizer(text, all);
+    QList<Record> sample;
+    Record record;
+    for (int scanned = 0; sample.size() < SampleRecords && scanned < 20 * SampleRecords && tokenizer.next(record);
+         ++scanned) {
+        if (!record.blank() && !record.unclosed)
+            sample << record;
+    }
+    Layout layout;
+    std::array<int, 3> best{-1, -1, -1}; // even, lines split, likelihood
+    for (size_t i = 0; i < Separators.size(); ++i) {
+        int split = 0;
+        bool even = true;
+        int widest = 0;
+        for (const Record& r : sample) {
+            split += r.splits[i] > 0 ? 1 : 0;
+            even = even && r.splits[i] == sample.front().splits[i];
+            widest = std::max(widest, r.splits[i] + 1);
+        }
+        if (split == 0)
+            continue;
+        const std::array<int, 3> score{even ? 1 : 0, split, int(Separators.size() - i)};
+        if (score > best) {
+            best = score;
+            layout.separator = Separators[i];
+            layout.widest = std::min(widest, MaxColumns);
+        }
+    }
+    return layout;
+}
+
+// Column names as Danish, German and English lists head them, case folded,
+// without the trailing "." or ":".
+constexpr QStringView NumberNames =
+    u"nr|nummer|number|no|num|#|katalognummer|katalognr|katalog-nr|katalog nr|kat.-nr|kat. nr|kat.nr|kat-nr|katnr|"
+    u"catalogue number|catalog number|catalogue no|catalog no|cat. no|cat.no|cat no|cat. nr|michel-nr|michel nr|"
+    u"michelnr|michel-nummer|michelnummer|mi.-nr|mi.nr|mi-nr|mi nr|michel|facit|facit-nr|facit nr|facitnummer|afa|"
+    u"afa-nr|afa nr|afanummer";
+constexpr QStringView VariantNames = u"type|typ|variant|variante|var|variety";
+constexpr QStringView ConditionNames = u"condition|cond|stand|zustand|erhaltung|tilstand|kvalitet|quality|qualität";
+
+// What collectors write for each condition, case folded; 0 is often typed for O.
+constexpr QStringView UsedNames = u"o|0|\u2299|used|stemplet|stempl.|stempl|gestempelt|gest.|gest|gebraucht";
+constexpr QStringView MintNames = u"***|**|postfrisk|pf|pf.|mint|mnh|postfrisch";
+constexpr QStringView UnusedNames = u"*|(*)|ubrugt|unused|ungebraucht|ungestempelt|mh|mit falz|falz|hinged";
+
+bool among(const QString& key, QStringView names)
+{
+    for (QStringView name : QStringTokenizer(names, u'|')) {
+        if (name == key)
+            return true;
+    }
+    return false;
+}
+
+QString headerKey(const QString& cell)
+{
+    QString key = cell.simplified().toCaseFolded();
+    while (key.endsWith(u'.') || key.endsWith(u':'))
+        key.chop(1);
+    return key.trimmed();
+}
+
+// The columns a header line names; none when it is no header.
+std::optional<Columns> headerColumns(const Record& record)
+{
+    Columns columns;
+    bool named = false;
+    for (int i = 0; i < record.cells.size(); ++i) {
+        const QString key = headerKey(record.cells[i]);
+        int* column = among(key, NumberNames)      ? &columns.number
+                      : among(key, VariantNames)   ? &columns.variant
+                      : among(key, ConditionNames) ? &columns.condition
+                                                   : nullptr;
+        if (!column)
+            continue;
+        named = true;
+        if (*column == 0) // the first of two alike columns
+            *column = i + 1;
+    }
+    return named ? std::optional(columns) : std::nullopt;
+}
+
+QString positionalNote(const QString& name, const Columns& columns)
+{
+    QString read = QStringLiteral("column 1 is read as the catalogue number");
+    if (columns.condition)
+        read += QStringLiteral(", column 2 as the variant and column 3 as the condition");
+    else if (columns.variant)
+        read += QStringLiteral(" and column 2 as the variant");
+    return QStringLiteral("%1 has no header line naming its columns, so %2. If its columns are others, name them "
+                          "with --columns number,variant,condition, e.g. --columns 2,1,3.")
+        .arg(name, read);
+}
+
+// "714-720", "714 – 720", "714..720", "714 bis 720": what follows the first
+// number starts a second one.
+bool startsRange(const QString& rest)
+{
+    static const QRegularExpression range(
+        QStringLiteral("^(?:[-\\x{2010}-\\x{2014}\\x{2212}]|\\.\\.|(?:to|bis|til)\\s)\\s*[0-9]"),
+        QRegularExpression::CaseInsensitiveOption);
+    return range.match(rest).hasMatch();
+}
+
+struct NumberCell {
+    qint32 number = 0;
+    QString variant; // written after the number, blank for none
+};
+
+// The number a cell holds, with the variant written after it; the reason
+// when it holds none.
+std::variant<NumberCell, QString> readNumber(const QString& cell)
+{
+    if (cell.isEmpty())
+        return QStringLiteral("the catalogue number is blank");
+    qsizetype i = 0;
+    if (cell[0] == u'+' || cell[0] == u'-' || cell[0] == QChar(0x2212))
+        i = 1;
+    const qsizetype digits = i;
+    while (i < cell.size() && cell[i] >= u'0' && cell[i] <= u'9')
+        ++i;
+    if (i == digits)
+        return QStringLiteral("no catalogue number in %1").arg(shown(cell));
+    QString written = cell.left(i);
+    if (written[0] == QChar(0x2212))
+        written[0] = u'-';
+    const auto number = parseInt32(written);
+    if (!number)
+        return QStringLiteral("%1 is out of range for a catalogue number").arg(shown(cell));
+    const QString rest = cell.mid(i).trimmed();
+    if (rest.isEmpty())
+        return NumberCell{*number, QString()};
+    if (startsRange(rest))
+        return QStringLiteral("%1 is a range; write one number per line").arg(shown(cell));
+    if (!rest[0].isLetter())
+        return QStringLiteral("%1 has %2 after the number, which is no variant").arg(shown(cell), shown(rest));
+    if (characterCount(rest) > MaxVariant)
+        return QStringLiteral("the variant %1 in %2 is longer than %3 characters")
+            .arg(shown(rest), shown(cell))
+            .arg(MaxVariant);
+    return NumberCell{*number, rest};
+}
+
+// One line of the offer, or the reason it names no stamp.
+std::variant<OfferLine, QString> readLine(const Record& record, const Columns& columns)
+{
+    if (record.unclosed)
+        return QStringLiteral("a quote (\") on this line is never closed");
+    const auto number = readNumber(record.cell(columns.number));
+    if (const QString* reason = std::get_if<QString>(&number))
+        return *reason;
+    const NumberCell& read = std::get<NumberCell>(number);
+    OfferLine line;
+    line.line = record.line;
+    line.text = record.text;
+    line.number = read.number;
+    line.variant = record.cell(columns.variant);
+    if (characterCount(line.variant) > MaxVariant)
+        return QStringLiteral("the variant %1 is longer than %2 characters").arg(shown(line.variant)).arg(MaxVariant);
+    if (!read.variant.isEmpty()) {
+        if (!line.variant.isEmpty() && line.variant != read.variant)
+            return QStringLiteral("%1 has a variant after the number and the variant column has %2 too")
+                .arg(shown(record.cell(columns.number)), shown(line.variant));
+        line.variant = read.variant;
+    }
+    const QString condition = record.cell(columns.condition);
+    if (!condition.isEmpty()) {
+        line.condition = conditionNamed(condition);
+        if (!line.condition)
+            return QStringLiteral("%1 names no condition (O, ***, *, used, mint, unused, ...)").arg(shown(condition));
+    }
+    return line;
+}
+
+} // namespace
+
+std::optional<Columns> parseColumns(const QString& text)
+{
+    const QStringList parts = text.split(u',');
+    if (parts.size() > 3)
+        return std::nullopt;
+    std::array<int, 3> read{};
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        const QString part = parts[i].trimmed();
+        if (part.isEmpty() && i > 0)
+            continue;
+        bool digits = !part.isEmpty();
+        for (QChar c : part)
+            digits = digits && c >= u'0' && c <= u'9';
+        const int column = digits && part.size() <= 4 ? part.toInt() : -1;
+        if (column < 0 || column > MaxColumns || (column == 0 && i == 0))
+            return std::nullopt;
+        for (qsizetype j = 0; j < i; ++j) {
+            if (column != 0 && read[j] == column)
+                return std::nullopt;
+        }
+        read[i] = column;
+    }
+    return Columns{read[0], read[1], read[2]};
+}
+
+std::optional<Condition> conditionNamed(const QString& cell)
+{
+    const QString key = cell.simplified().toCaseFolded();
+    if (among(key, UsedNames))
+        return Condition::Used;
+    if (among(key, MintNames))
+        return Condition::Mint;
+    if (among(key, UnusedNames))
+        return Condition::Unused;
+    return std::nullopt;
+}
+
+Offer readOffer(const QByteArray& bytes, const QString& name, const std::optional<Columns>& chosen)
+{
+    if (bytes.size() > MaxOfferBytes)
+        throw Error(QStringLiteral("%1 is larger than %2; that is no offer list.").arg(name, limitText()));
+    if (chosen && (chosen->number < 1 || chosen->variant < 0 || chosen->condition < 0))
+        throw Error(QStringLiteral("The columns to read must name the catalogue number column."));
+    Offer offer;
+    const Decoded decoded = decode(bytes, name);
+    offer.encoding = decoded.encoding;
+    const Layout layout = guessLayout(decoded.text);
+    offer.separator = layout.separator;
+
+    QString separators;
+    if (!layout.separator.isNull())
+        separators = layout.separator;
+    Tokenizer tokenizer(decoded.text, separators);
+    Record record;
+    int records = 0;
+    while (tokenizer.next(record)) {
+        if (record.blank())
+            continue;
+        if (++records > MaxRecords)
+            throw Error(QStringLiteral("%1 has more than %2 lines; that is no offer list.").arg(name).arg(MaxRecords));
+        if (records == 1) {
+            const auto header = record.unclosed ? std::nullopt : headerColumns(record);
+            offer.header = header.has_value();
+            if (chosen) {
+                offer.columns = *chosen;
+            } else if (header) {
+                if (header->number == 0)
+                    throw Error(QStringLiteral("The header line of %1 names no catalogue number column (Nr, Nummer, "
+                                               "Number, ...). Say which columns to read with --columns "
+                                               "number,variant,condition, e.g. --columns 2,1,3.")
+                                    .arg(name));
+                offer.columns = *header;
+            } else {
+                offer.columns.number = 1;
+                offer.columns.variant = layout.widest >= 2 ? 2 : 0;
+                offer.columns.condition = layout.widest >= 3 ? 3 : 0;
+                offer.notes << positionalNote(name, offer.columns);
+            }
+            if (header)
+                continue;
+        }
+        auto line = readLine(record, offer.columns);
+        if (OfferLine* read = std::get_if<OfferLine>(&line))
+            offer.lines << std::move(*read);
+        else
+            offer.unreadable << Unreadable{record.line, record.text, std::get<QString>(line)};
+    }
+    if (records == 0)
+        throw Error(QStringLiteral("%1 is empty.").arg(name));
+    return offer;
+}
+
+Offer readOfferFile(const QString& path, const std::optional<Columns>& chosen)
+{
+    const QString shownPath = QDir::toNativeSeparators(path);
+    const auto refused = [&](const QString& message) { return Error(message.arg(shownPath), Error::Kind::File); };
+    const auto unreadable = [&](const QString& reason) {
+        return Error(QStringLiteral("%1 cannot be read: %2").arg(shownPath, reason), Error::Kind::File);
+    };
+    const QString folder = QStringLiteral("%1 is a folder, not an offer file.");
+    const QFileInfo info(path);
+    if (!info.exists())
+        throw refused(QStringLiteral("There is no file %1."));
+    if (info.isDir())
+        throw refused(folder);
+    // Opened without waiting and checked on the open handle: a pipe or device
+    // put in the file's place would block or never end.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        throw unreadable(qt_error_string(errno));
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw unreadable(file.errorString());
+    }
+    struct stat status {};
+    if (::fstat(fd, &status) != 0)
+        throw unreadable(qt_error_string(errno));
+    if (S_ISDIR(status.st_mode))
+        throw refused(folder);
+    if (!S_ISREG(status.st_mode))
+        throw refused(QStringLiteral("%1 is not a regular file (a device or pipe); save the offer list as a file."));
+    const QString tooLarge = QStringLiteral("%1 is larger than %2; that is no offer list.").arg(u"%1", limitText());
+    if (status.st_size > MaxOfferBytes)
+        throw refused(tooLarge);
+    const QByteArray bytes = file.read(MaxOfferBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        throw unreadable(file.errorString());
+    if (bytes.size() > MaxOfferBytes) // it grew while being read
+        throw refused(tooLarge);
+    return readOffer(bytes, shownPath, chosen);
+}
+
+} // namespace kvilbro::offers
