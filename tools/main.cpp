@@ -1,6 +1,7 @@
 // kvilbro-tables: creates, fills, checks and imports the three table files of a collection.
 #include "BackupCommands.h"
 #include "Error.h"
+#include "FigureCommands.h"
 #include "ParadoxDump.h"
 #include "ParadoxError.h"
 #include "ParadoxImport.h"
@@ -49,7 +50,7 @@ Commands:
                     restore a backup into DIR, an empty or new folder
 )";
 
-// The lines of the picture commands come from those commands.
+// The lines of the picture and figure commands come from those commands.
 const char* const UsageEnd = R"(  start-files [DIR] write the start, default and placeholder pictures and the
                     help page where they are missing; nothing is replaced
   --version         show the version
@@ -60,7 +61,8 @@ Exit code 0 on success, 1 on failure.
 
 QString usage()
 {
-    return QString::fromUtf8(UsageStart) + QString::fromUtf8(PicturesUsage) + QString::fromUtf8(UsageEnd);
+    return QString::fromUtf8(UsageStart) + QString::fromUtf8(PicturesUsage) + QString::fromUtf8(figures::FiguresUsage) +
+           QString::fromUtf8(UsageEnd);
 }
 
 QTextStream& out()
@@ -86,6 +88,12 @@ int main(int argc, char** argv)
             return tablefiles::runBackupCommand(all.mid(1), out(), err());
         if (all[1] == QLatin1String("pictures"))
             return runPicturesCommand(all.mid(2), out(), err());
+        if (all[1] == QLatin1String("stats"))
+            return figures::runStatsCommand(all.mid(2), out(), err());
+        if (all[1] == QLatin1String("wants"))
+            return figures::runWantsCommand(all.mid(2), out(), err());
+        if (all[1] == QLatin1String("match"))
+            return figures::runMatchCommand(all.mid(2), out(), err());
     }
     QCommandLineParser parser;
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
