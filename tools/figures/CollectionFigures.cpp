@@ -5,6 +5,7 @@
 #include "TableDef.h"
 
 #include <QHash>
+#include <QSet>
 
 namespace kvilbro::figures {
 
@@ -20,19 +21,42 @@ QString linkKey(const QVariant& value)
     return u't' + value.toString();
 }
 
+struct Linked {
+    QVariant nationalId;
+    QVariant description;
+};
+
 // An area links to numbers whose fields hold its values, a blank as NULL: the
 // main window binds an empty text as NULL.
-QString areaKey(const Area& area)
+Linked linked(const Area& area)
 {
-    const auto linked = [](const QVariant& v) {
+    const auto value = [](const QVariant& v) {
         return v.typeId() == QMetaType::QString && v.toString().isEmpty() ? QVariant() : v;
     };
-    return linkKey(linked(area.nationalId)) + u'\x1f' + linkKey(linked(area.description));
+    return {value(area.nationalId), value(area.description)};
+}
+
+QString areaKey(const Area& area)
+{
+    const Linked link = linked(area);
+    return linkKey(link.nationalId) + u'\x1f' + linkKey(link.description);
+}
+
+// Up to this many areas are read range by range; more in one pass.
+constexpr qsizetype FewAreas = 8;
+
+QString columnKey(const Statement& row, int column)
+{
+    if (row.isNull(column))
+        return QStringLiteral("n");
+    if (row.isInteger(column))
+        return u'i' + QString::number(row.columnInt(column));
+    return u't' + row.columnText(column);
 }
 
 QString numbersKey(const Statement& row, int land, int area)
 {
-    return linkKey(row.column(land)) + u'\x1f' + linkKey(row.column(area));
+    return columnKey(row, land) + u'\x1f' + columnKey(row, area);
 }
 
 QString numbersTable()
@@ -119,13 +143,13 @@ Tallies tally(Database& db)
                                                                         "%1 FROM %2 GROUP BY 1, 2")
                                                              .arg(marked.join(QStringLiteral(", ")), numbersTable()));
         while (grouped.step()) {
-            Tally t{grouped.columnInt(2), {grouped.columnInt(3), grouped.columnInt(4), grouped.columnInt(5)}};
+            const Tally t{grouped.columnInt(2), {grouped.columnInt(3), grouped.columnInt(4), grouped.columnInt(5)}};
             groups.insert(numbersKey(grouped, 0, 1), t);
             all += t.numbers;
         }
     }
     Tallies result;
-    QHash<QString, bool> linked;
+    QSet<QString> areaKeys;
     for (const Area& area : areas) {
         const QString key = areaKey(area);
         const Tally t = groups.value(key);
@@ -133,11 +157,11 @@ Tallies tally(Database& db)
         result.total.numbers += t.numbers;
         for (std::size_t i = 0; i < t.marked.size(); ++i)
             result.total.marked[i] += t.marked[i];
-        linked.insert(key, true);
+        areaKeys.insert(key);
     }
     qint64 inAreas = 0;
     for (auto it = groups.cbegin(); it != groups.cend(); ++it)
-        inAreas += linked.contains(it.key()) ? it.value().numbers : 0;
+        inAreas += areaKeys.contains(it.key()) ? it.value().numbers : 0;
     result.withoutArea = all - inAreas;
     return result;
 }
@@ -151,25 +175,48 @@ std::optional<qint64> tenthsOfPercent(qint64 marked, qint64 numbers)
 
 QList<AreaWants> readWants(Database& db, Condition condition, const QList<Area>& areas)
 {
+    const auto entryOf = [](const Statement& row) {
+        Entry entry;
+        if (row.isInteger(2))
+            entry.number = row.columnInt(2);
+        else
+            entry.numberText = row.columnText(2);
+        entry.type = row.columnText(3);
+        return entry;
+    };
+    const QString columns =
+        QStringLiteral("SELECT \"Land\", \"Stamoplysning\", \"Nummer\", \"Type\" FROM %1 ").arg(numbersTable());
+    // The main window's order within an area.
+    const QString order = QStringLiteral(" ORDER BY \"Land\", \"Stamoplysning\", \"Nummer\", \"Type\", \"Tæller\"");
+    QList<AreaWants> result;
+    if (areas.size() <= FewAreas) {
+        // A few areas: each one's range of the index.
+        const QString sql =
+            columns +
+            QStringLiteral("WHERE \"Land\" IS ?1 AND \"Stamoplysning\" IS ?2 AND NOT (%1)").arg(markSet(condition)) +
+            order;
+        for (const Area& area : areas) {
+            Statement select = db.prepare(TableId::Numbers, sql);
+            const Linked link = linked(area);
+            select.bind(1, link.nationalId);
+            select.bind(2, link.description);
+            AreaWants wants{area, {}};
+            while (select.step())
+                wants.entries << entryOf(select);
+            if (!wants.entries.isEmpty())
+                result << wants;
+        }
+        return result;
+    }
+    // Many: one pass over the table, sorted. Walking the index instead would
+    // read the rows of a collection typed in over the years all over the file.
     QHash<QString, QList<Entry>> groups;
     {
-        // The index's order: each area's numbers in the main window's order.
-        Statement select = db.prepare(TableId::Numbers,
-                                      QStringLiteral("SELECT \"Land\", \"Stamoplysning\", \"Nummer\", \"Type\" FROM %1 "
-                                                     "WHERE NOT (%2) ORDER BY \"Land\", \"Stamoplysning\", \"Nummer\", "
-                                                     "\"Type\", \"Tæller\"")
-                                          .arg(numbersTable(), markSet(condition)));
-        while (select.step()) {
-            Entry entry;
-            if (select.isInteger(2))
-                entry.number = select.columnInt(2);
-            else
-                entry.numberText = select.columnText(2);
-            entry.type = select.columnText(3);
-            groups[numbersKey(select, 0, 1)].append(entry);
-        }
+        Statement select = db.prepare(
+            TableId::Numbers, columns + QStringLiteral("NOT INDEXED WHERE NOT (%1)").arg(markSet(condition)) + order);
+        while (select.step())
+            groups[numbersKey(select, 0, 1)].append(entryOf(select));
     }
-    QList<AreaWants> result;
     for (const Area& area : areas) {
         const auto found = groups.constFind(areaKey(area));
         if (found != groups.cend() && !found->isEmpty())
