@@ -176,6 +176,26 @@ bool writable(const QString& path)
            ::access(name.constData(), W_OK) == 0;
 }
 
+// True when no program can be writing the table file at `path` and its own
+// contents are all there is to read, so it can be read as it is, taking no
+// locks and creating nothing. Otherwise a reader must take the engine's locks
+// and read the journal: pages of a change not yet committed may be in the
+// file, or committed changes in the journal.
+bool nobodyWrites(const QString& path)
+{
+    const QFileInfo wal(path + QStringLiteral("-wal"));
+    const bool shm = QFileInfo::exists(path + QStringLiteral("-shm"));
+    if (wal.exists() && (shm || wal.size() > 0))
+        return false;
+    // Without its journal and index files no program has a write-ahead file
+    // open; a file with a rollback journal may be written at any moment.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray header = file.read(20);
+    return header.size() == 20 && header[18] == 2 && header[19] == 2;
+}
+
 } // namespace
 
 Database::Database(const QString& directory, Access access)
@@ -210,12 +230,16 @@ Database::Database(const QString& directory, Access access)
 
     stepLimitMs_ = OpeningLimitMs;
     try {
-        // Read-only, a journal can be read only through its shared-memory
-        // file; a file without one is read as it is, creating nothing. Each
-        // file on its own: a program may have written to one file only.
+        // Each file on its own: a program may have written to one file only.
         if (readOnly_) {
-            for (const TableDef* def : TableDef::all())
-                immutable_[index(def->id)] = !QFileInfo::exists(filePath(def->id) + QStringLiteral("-shm"));
+            const bool reader = access == Access::ReadOnly && writable(directory_);
+            for (const TableDef* def : TableDef::all()) {
+                const QString path = filePath(def->id);
+                // On a medium nobody writes, a journal can be read only through
+                // its shared-memory file; without one the file is read as it is.
+                immutable_[index(def->id)] =
+                    reader ? nobodyWrites(path) : !QFileInfo::exists(path + QStringLiteral("-shm"));
+            }
         }
         openConnection();
         refuseUnfitFiles();

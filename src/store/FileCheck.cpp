@@ -1,5 +1,7 @@
 #include "FileCheck.h"
 
+#include "StoreMessages.h"
+
 #include <QFile>
 #include <QSet>
 #include <QtEndian>
@@ -18,7 +20,8 @@ public:
     Query(sqlite3* db, const QString& sql) : db_(db)
     {
         const QByteArray utf8 = sql.toUtf8();
-        if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &stmt_, nullptr) != SQLITE_OK)
+        code_ = sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &stmt_, nullptr);
+        if (code_ != SQLITE_OK)
             error_ = QString::fromUtf8(sqlite3_errmsg(db));
     }
     ~Query() { sqlite3_finalize(stmt_); }
@@ -32,8 +35,10 @@ public:
         const int rc = sqlite3_step(stmt_);
         if (rc == SQLITE_ROW)
             return true;
-        if (rc != SQLITE_DONE)
+        if (rc != SQLITE_DONE) {
+            code_ = rc;
             error_ = QString::fromUtf8(sqlite3_errmsg(db_));
+        }
         return false;
     }
     QString text(int column) const
@@ -44,11 +49,14 @@ public:
     qint64 integer(int column) const { return sqlite3_column_int64(stmt_, column); }
     int type(int column) const { return sqlite3_column_type(stmt_, column); }
     const QString& error() const { return error_; }
+    // The engine's code of the error; SQLITE_OK when there is none.
+    int code() const { return code_; }
 
 private:
     sqlite3* db_;
     sqlite3_stmt* stmt_ = nullptr;
     QString error_;
+    int code_ = SQLITE_OK;
 };
 
 QString expectedType(FieldKind kind)
@@ -184,7 +192,10 @@ QStringList damage(sqlite3* db, const QString& schema, const QString& file, bool
         if (check.text(0) != QLatin1String("ok"))
             faults << QStringLiteral("Tabelfilen %1 er beskadiget: %2").arg(file, check.text(0));
     }
-    if (!check.error().isEmpty())
+    const int code = check.code() & 0xff;
+    if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
+        faults << storemessages::engineFailure(check.code(), file, check.error()); // sound, but in use
+    else if (!check.error().isEmpty())
         faults << QStringLiteral("Filen %1 er ikke en tabelfil fra dette program, eller den er beskadiget (%2).")
                       .arg(file, check.error());
     return faults;

@@ -18,10 +18,10 @@ inline const QStringList NumberOrder{QStringLiteral("Land"), QStringLiteral("Sta
 using Views = MainViews;
 
 // The message a collection folder is refused with when opened; empty when it opens.
-inline QString openError(const QString& dir)
+inline QString openError(const QString& dir, Database::Access access = Database::Access::AsAllowed)
 {
     try {
-        Database db(dir);
+        Database db(dir, access);
     } catch (const Error& e) {
         return e.message();
     }

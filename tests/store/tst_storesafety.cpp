@@ -312,6 +312,72 @@ private slots:
         QCOMPARE(v.numbers.asText(u"Nummer"), QString("7"));
     }
 
+    // A reader that only reads beside other programs: it waits for, then
+    // refuses, a file another program is in the middle of writing with a
+    // rollback journal; reads the changes a journal without its index holds;
+    // and leaves a stale index file as it found it.
+    void readOnlyReaderHonoursOtherWriters()
+    {
+        const auto numbersCount = [](const QString& dir) {
+            Database reader(dir, Database::Access::ReadOnly);
+            Statement count = reader.prepare(TableId::Numbers, "SELECT count(*) FROM main.stm2manc");
+            return count.step() ? count.columnInt(0) : -1;
+        };
+        const auto raw = [](const QString& path) {
+            sqlite3* db = nullptr;
+            sqlite3_open(QFile::encodeName(path).constData(), &db);
+            return db;
+        };
+        {
+            Collection c;
+            c.addArea("DK", "Danmark");
+            for (int n = 1; n <= 300; ++n)
+                c.addNumber("DK", "Danmark", n, {}, {}, {}, QString(40, u'x'));
+            c.closeConnections();
+            sqlite3* writer = raw(c.file("stm2manc.DB"));
+            QCOMPARE(sqlite3_exec(writer,
+                                  "PRAGMA journal_mode=DELETE; PRAGMA cache_size=2; BEGIN; "
+                                  "UPDATE stm2manc SET \"O\" = 'O', \"Bemærkning\" = 'ikke gemt'",
+                                  nullptr, nullptr, nullptr),
+                     SQLITE_OK);
+            const QString message = openError(c.path(), Database::Access::ReadOnly);
+            sqlite3_exec(writer, "ROLLBACK", nullptr, nullptr, nullptr);
+            sqlite3_close(writer);
+            QVERIFY2(message.contains("låst af et andet program"), qPrintable(message));
+        }
+        {
+            Collection c;
+            c.addArea("DK", "Danmark");
+            c.closeConnections();
+            Collection copy;
+            copy.closeConnections();
+            sqlite3* writer = raw(c.file("stm2manc.DB"));
+            QCOMPARE(sqlite3_exec(writer,
+                                  "PRAGMA wal_autocheckpoint=0; INSERT INTO stm2manc (\"Land\", \"Nummer\") "
+                                  "VALUES ('DK', 1)",
+                                  nullptr, nullptr, nullptr),
+                     SQLITE_OK);
+            for (const QString f : {"stm2manc.DB", "stm2manc.DB-wal"}) {
+                QFile::remove(copy.file(f));
+                QVERIFY(QFile::copy(c.file(f), copy.file(f)));
+            }
+            sqlite3_close(writer);
+            QVERIFY(!QFile::exists(copy.file("stm2manc.DB-shm")));
+            QCOMPARE(numbersCount(copy.path()), 1);
+        }
+        {
+            Collection c;
+            c.closeConnections();
+            QFile stale(c.file("stm2manc.DB-shm"));
+            QVERIFY(stale.open(QIODevice::WriteOnly));
+            stale.write(QByteArray(32768, '\0'));
+            stale.close();
+            const QStringList before = QDir(c.path()).entryList(QDir::Files | QDir::Hidden);
+            QCOMPARE(numbersCount(c.path()), 0);
+            QCOMPARE(QDir(c.path()).entryList(QDir::Files | QDir::Hidden), before);
+        }
+    }
+
     // The three table files alone hold every posted row once the program is idle.
     void checkpointLeavesNothingInTheJournal()
     {
