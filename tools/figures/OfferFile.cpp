@@ -91,8 +91,12 @@ Decoded decode(const QByteArray& bytes, const QString& name)
             throw Error(notText);
         return {text, encodingName};
     }
-    if (bytes.contains('\0'))
-        throw Error(notText);
+    if (bytes.contains('\0')) {
+        // Most likely UTF-16 saved without its byte-order mark.
+        throw Error(QStringLiteral("%1 is not a text file: it holds NUL bytes. If it is UTF-16 text, save it with a "
+                                   "byte-order mark, or as UTF-8.")
+                        .arg(name));
+    }
     QString text = decodeWith(QStringConverter::Utf8, bytes, failed);
     if (!failed)
         return {text, QStringLiteral("UTF-8")};
