@@ -265,6 +265,61 @@ private slots:
         QCOMPARE(wants({c.path()}).code, 1);
     }
 
+    // Two areas with one ID and name show the same numbers but count once in
+    // the total; texts a terminal, a spreadsheet or Markdown would act on are
+    // shown as text; blanks get readable headings.
+    void duplicatesAndOddTexts()
+    {
+        Collection c;
+        c.addArea("DK", "Danmark");
+        c.addArea("DK", "Danmark");
+        c.addArea("Z0", QString());
+        c.addArea(QString(), QString());
+        c.addArea("=X", "Esc\x1b]0;title\x07 + ~&");
+        c.addNumber("DK", "Danmark", 1, {}, marks("", "", "O"));
+        c.addNumber("DK", "Danmark", 2);
+        c.addNumber("Z0", QString(), 3);
+        c.addNumber(QString(), QString(), QVariant()); // names nothing
+        c.addNumber("=X", "Esc\x1b]0;title\x07 + ~&", -5);
+        c.addNumber("=X", "Esc\x1b]0;title\x07 + ~&", -4);
+
+        const QJsonObject json = QJsonDocument::fromJson(stats({c.path(), "--format", "json"}).out.toUtf8()).object();
+        QCOMPARE(json["areas"].toArray()[1].toObject()["numbers"].toInt(), 2);
+        QCOMPARE(json["total"].toObject()["numbers"].toInt(), 6);
+        QCOMPARE(json["total"].toObject()["O"].toObject()["marked"].toInt(), 1);
+        QCOMPARE(json["numbersWithoutArea"].toInt(), 0);
+
+        const Run text = wants({c.path(), "--condition", "used"});
+        QCOMPARE(text.out, QString("Wanted, used (O)\n\nDanmark (DK)\n2\n\nDanmark (DK)\n2\n\nZ0\n3\n\n"
+                                   "Esc\\x1b]0;title\\x07 + ~& (=X)\n-5–-4\n"));
+        QVERIFY2(text.err.contains("1 shortfall(s) with neither number nor variant are left out"),
+                 qPrintable(text.err));
+        QCOMPARE(wants({c.path(), "--condition", "used", "--format", "csv", "--area-id", "=X"}).out,
+                 QString("Area ID,Area,Numbers\n'=X,Esc\\x1b]0;title\\x07 + ~&,'-5--4\n"));
+        QVERIFY(wants({c.path(), "--condition", "used", "--format", "markdown", "--area-id", "=X"})
+                    .out.contains("## Esc\\\\x1b\\]0;title\\\\x07 \\+ \\~\\& (=X)\n\n-5–-4\n"));
+        const QStringList csv = stats({c.path(), "--format", "csv"}).out.split(u'\n');
+        QCOMPARE(csv.value(3), QString("Z0,,1,0,0.0,0,0.0,0,0.0"));
+
+        const Run unknown = wants({c.path(), "--condition", "used", "--area-name", "\x1b[2J"});
+        QCOMPARE(unknown.code, 1);
+        QVERIFY(!unknown.err.contains(QChar(0x1b)));
+        QVERIFY2(unknown.err.contains("name '\\x1b[2J'") && unknown.err.contains("\n  =X\tEsc\\x1b]0;title"),
+                 qPrintable(unknown.err));
+        QTemporaryDir dir;
+        const Run missing = match({dir.filePath("tilbud\x1b[2J.csv"), c.path(), "--condition", "used"});
+        QCOMPARE(missing.code, 1);
+        QVERIFY2(!missing.err.contains(QChar(0x1b)) && missing.err.contains("tilbud\\x1b[2J.csv"),
+                 qPrintable(missing.err));
+
+        // Nothing wanted: a CSV still has its header line.
+        const Run none = wants({c.path(), "--condition", "used", "--format", "csv", "--area-id", "XX"});
+        QCOMPARE(none.code, 1);
+        c.addArea("FR", "Færøerne");
+        QCOMPARE(wants({c.path(), "--condition", "used", "--format", "csv", "--area-id", "FR"}).out,
+                 QString("Area ID,Area,Numbers\n"));
+    }
+
     // Many areas are read in one pass, a few range by range: both give the
     // same numbers in the same order, blanks and foreign values included.
     void onePassMatchesRanges()

@@ -1,5 +1,6 @@
 #include "CollectionFigures.h"
 
+#include "CollectionFolder.h"
 #include "Database.h"
 #include "Error.h"
 #include "TableDef.h"
@@ -75,7 +76,10 @@ QString markSet(Condition condition)
 QString areaTitle(const Area& area)
 {
     const QString id = area.idText();
-    return id.isEmpty() ? area.name() : QStringLiteral("%1 (%2)").arg(area.name(), id);
+    const QString name = area.name();
+    if (name.isEmpty())
+        return id.isEmpty() ? QStringLiteral("(an area without ID or name)") : id;
+    return id.isEmpty() ? name : QStringLiteral("%1 (%2)").arg(name, id);
 }
 
 Snapshot::Snapshot(Database& db) : db_(db)
@@ -125,7 +129,8 @@ QList<Area> chooseAreas(const QList<Area>& areas, const AreaChoice& choice)
     } else {
         message += QStringLiteral(" Its areas (ID, name):");
         for (const Area& area : areas)
-            message += QStringLiteral("\n  %1\t%2").arg(area.idText(), area.name());
+            message +=
+                QStringLiteral("\n  %1\t%2").arg(toolsupport::shown(area.idText()), toolsupport::shown(area.name()));
     }
     throw Error(message);
 }
@@ -152,17 +157,19 @@ Tallies tally(Database& db)
     QSet<QString> areaKeys;
     for (const Area& area : areas) {
         const QString key = areaKey(area);
-        const Tally t = groups.value(key);
-        result.areas.append({area, t});
-        result.total.numbers += t.numbers;
-        for (std::size_t i = 0; i < t.marked.size(); ++i)
-            result.total.marked[i] += t.marked[i];
+        result.areas.append({area, groups.value(key)});
         areaKeys.insert(key);
     }
-    qint64 inAreas = 0;
-    for (auto it = groups.cbegin(); it != groups.cend(); ++it)
-        inAreas += areaKeys.contains(it.key()) ? it.value().numbers : 0;
-    result.withoutArea = all - inAreas;
+    // Two areas with the same ID and name show the same numbers; the total
+    // counts each number once.
+    for (auto it = groups.cbegin(); it != groups.cend(); ++it) {
+        if (!areaKeys.contains(it.key()))
+            continue;
+        result.total.numbers += it->numbers;
+        for (std::size_t i = 0; i < it->marked.size(); ++i)
+            result.total.marked[i] += it->marked[i];
+    }
+    result.withoutArea = all - result.total.numbers;
     return result;
 }
 

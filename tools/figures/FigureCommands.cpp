@@ -45,7 +45,7 @@ struct Options {
 
 int usageError(QTextStream& err, const QString& text)
 {
-    err << text << "\nUsage:\n" << FiguresUsage;
+    err << toolsupport::shown(text, true) << "\nUsage:\n" << FiguresUsage;
     return 1;
 }
 
@@ -121,7 +121,8 @@ int withCollection(const QString& dir, QTextStream& out, QTextStream& err,
         return 0;
     } catch (const Error& e) {
         out.flush();
-        err << e.message() << "\n";
+        // Area names and file names in a message may hold anything.
+        err << toolsupport::shown(e.message(), true) << "\n";
         return 1;
     }
 }
@@ -157,15 +158,27 @@ int runWantsCommand(const QStringList& arguments, QTextStream& out, QTextStream&
     const QString format = parser.value(o.format);
     const AreaChoice choice = areaChoiceOf(parser, o);
     return withCollection(parser.positionalArguments().value(0), out, err, [&](Database& db) {
-        const QList<AreaWants> wants = readWants(db, *condition, chooseAreas(readAreas(db), choice));
+        QList<AreaWants> wants = readWants(db, *condition, chooseAreas(readAreas(db), choice));
+        // A row with neither number nor variant names no stamp a dealer could look for.
+        qsizetype nameless = 0;
+        for (AreaWants& area : wants) {
+            nameless += area.entries.removeIf(
+                [](const Entry& e) { return !e.number && e.numberText.isEmpty() && e.type.isEmpty(); });
+        }
+        wants.removeIf([](const AreaWants& area) { return area.entries.isEmpty(); });
+        if (nameless > 0) {
+            err << QStringLiteral("%1 shortfall(s) with neither number nor variant are left out: they name no stamp.")
+                       .arg(nameless)
+                << "\n";
+        }
         if (wants.isEmpty()) {
             err << (choice.any() ? QStringLiteral("The area has no shortfall in %1.")
                                  : QStringLiteral("No area has a shortfall in %1."))
                        .arg(conditionTitle(*condition))
                 << "\n";
-            return QString();
         }
         return format == QLatin1String("csv")        ? wantsCsv(wants)
+               : wants.isEmpty()                     ? QString()
                : format == QLatin1String("markdown") ? wantsMarkdown(wants, *condition)
                                                      : wantsText(wants, *condition);
     });

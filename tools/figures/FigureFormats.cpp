@@ -7,6 +7,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -66,11 +67,11 @@ QJsonObject tallyJson(const Tally& t)
     return object;
 }
 
-QString csvLine(const QStringList& cells, int textCells)
+QString csvLine(const QStringList& cells)
 {
     QStringList fields;
-    for (qsizetype i = 0; i < cells.size(); ++i)
-        fields << csvField(cells[i], i < textCells);
+    for (const QString& cell : cells)
+        fields << csvField(cell);
     return fields.join(u',') + u'\n';
 }
 
@@ -96,10 +97,13 @@ QString conditionTitle(Condition condition)
     return QStringLiteral("unused (*)");
 }
 
-QString csvField(const QString& text, bool isText)
+QString csvField(const QString& text)
 {
     QString field = shown(text);
-    if (isText && !field.isEmpty() && QStringLiteral("=+-@").contains(field.front()))
+    // A spreadsheet runs a cell that starts with one of these as a formula
+    // ("-5--3" would become -2); a plain number stays a number.
+    static const QRegularExpression plainNumber(QStringLiteral("^-?[0-9]+(\\.[0-9]+)?$"));
+    if (!field.isEmpty() && QStringLiteral("=+-@").contains(field.front()) && !plainNumber.match(field).hasMatch())
         field.prepend(u'\'');
     if (field.contains(u',') || field.contains(u'"') || field.startsWith(u' ') || field.endsWith(u' '))
         return u'"' + field.replace(u'"', QStringLiteral("\"\"")) + u'"';
@@ -132,10 +136,10 @@ QString statsText(const Tallies& tallies)
 
 QString statsCsv(const Tallies& tallies)
 {
-    QString out = csvLine(statsHeadings(), 2);
+    QString out = csvLine(statsHeadings());
     for (const AreaTally& a : tallies.areas)
-        out += csvLine(statsCells(a.area.idText(), a.area.name(), a.tally, QString()), 2);
-    return out + csvLine(statsCells(QString(), QStringLiteral("Total"), tallies.total, QString()), 2);
+        out += csvLine(statsCells(a.area.idText(), a.area.name(), a.tally, QString()));
+    return out + csvLine(statsCells(QString(), QStringLiteral("Total"), tallies.total, QString()));
 }
 
 QString statsJson(const Tallies& tallies)
@@ -173,7 +177,7 @@ QString wantsMarkdown(const QList<AreaWants>& wants, Condition condition)
     const auto plain = [](const QString& text) {
         QString out;
         for (const QChar c : shown(text)) {
-            if (QStringLiteral("\\`*_[]<>#|!").contains(c))
+            if (QStringLiteral("\\`*_[]<>#|!+~&").contains(c))
                 out += u'\\';
             out += c;
         }
@@ -193,10 +197,10 @@ QString wantsMarkdown(const QList<AreaWants>& wants, Condition condition)
 
 QString wantsCsv(const QList<AreaWants>& wants)
 {
-    QString out = csvLine({QStringLiteral("Area ID"), QStringLiteral("Area"), QStringLiteral("Numbers")}, 2);
+    QString out = csvLine({QStringLiteral("Area ID"), QStringLiteral("Area"), QStringLiteral("Numbers")});
     for (const AreaWants& area : wants) {
         for (const QString& item : compactRuns(area.entries, QStringLiteral("-")))
-            out += csvLine({area.area.idText(), area.area.name(), item}, 2);
+            out += csvLine({area.area.idText(), area.area.name(), item});
     }
     return out;
 }

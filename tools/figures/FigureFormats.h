@@ -25,6 +25,6 @@ QString matchText(const OfferMatch& match, const offers::Offer& offer, Condition
 
 // One field of comma-separated text: quoted when it must be, and a text that a
 // spreadsheet would run as a formula kept as text.
-QString csvField(const QString& text, bool isText = true);
+QString csvField(const QString& text);
 
 } // namespace kvilbro::figures

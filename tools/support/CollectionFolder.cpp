@@ -41,14 +41,16 @@ void requireCollection(const QString& folder)
                     Error::Kind::Engine);
 }
 
-QString shown(const QString& text)
+QString shown(const QString& text, bool keepLines)
 {
     QString out;
     out.reserve(text.size());
     for (const QChar c : text) {
         const char16_t u = c.unicode();
         // C0, DEL and C1: a C1 byte (such as CSI) acts like ESC in many terminals.
-        if (u < 0x20 || (u >= 0x7f && u <= 0x9f))
+        if (keepLines && (u == u'\n' || u == u'\t'))
+            out += c;
+        else if (u < 0x20 || (u >= 0x7f && u <= 0x9f))
             out += QStringLiteral("\\x%1").arg(int(u), 2, 16, QChar(u'0'));
         else
             out += c;

@@ -11,7 +11,7 @@ void requireCollection(const QString& folder);
 
 // Text from a table or an offer file as it may be shown in a terminal: control
 // characters, which could move the cursor or recolour the screen, are shown
-// as escapes.
-QString shown(const QString& text);
+// as escapes. A message of several lines keeps its line breaks and tabs.
+QString shown(const QString& text, bool keepLines = false);
 
 } // namespace kvilbro::toolsupport
