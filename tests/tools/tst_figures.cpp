@@ -252,7 +252,7 @@ private slots:
         const Run none = wants({c.path(), "--condition", "used", "--area-id", "FR"});
         QCOMPARE(none.code, 0);
         QVERIFY(none.out.isEmpty());
-        QVERIFY2(none.err.contains("no shortfall in used (O)"), qPrintable(none.err));
+        QVERIFY2(none.err.contains("No chosen area has a shortfall in used (O)."), qPrintable(none.err));
         const Run unknown = wants({c.path(), "--condition", "used", "--area-id", "DK", "--area-name", "Grønland"});
         QCOMPARE(unknown.code, 1);
         QVERIFY2(unknown.err.contains("no area with ID 'DK' and name 'Grønland'") &&

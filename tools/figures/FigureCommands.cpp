@@ -172,7 +172,7 @@ int runWantsCommand(const QStringList& arguments, QTextStream& out, QTextStream&
                 << "\n";
         }
         if (wants.isEmpty()) {
-            err << (choice.any() ? QStringLiteral("The area has no shortfall in %1.")
+            err << (choice.any() ? QStringLiteral("No chosen area has a shortfall in %1.")
                                  : QStringLiteral("No area has a shortfall in %1."))
                        .arg(conditionTitle(*condition))
                 << "\n";
