@@ -10,6 +10,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <functional>
 
 namespace kvilbro::figures {
 
@@ -157,42 +158,47 @@ QString statsJson(const Tallies& tallies)
     return QString::fromUtf8(QJsonDocument(root).toJson(QJsonDocument::Indented));
 }
 
-QString wantsText(const QList<AreaWants>& wants, Condition condition)
+namespace {
+
+// A title line, then for each area a heading and its runs wrapped for e-mail;
+// `escape` makes every text safe for the format. `title` and `heading` take
+// the escaped condition and area title as %1.
+QString wantList(const QList<AreaWants>& wants, Condition condition, const QString& title, const QString& heading,
+                 const std::function<QString(const QString&)>& escape)
 {
-    QString out = QStringLiteral("Wanted, %1\n").arg(conditionTitle(condition));
+    QString out = title.arg(escape(conditionTitle(condition)));
     for (const AreaWants& area : wants) {
-        out += u'\n' + shown(areaTitle(area.area)) + u'\n';
+        out += heading.arg(escape(areaTitle(area.area)));
         QStringList items = compactRuns(area.entries, EnDash);
         for (QString& item : items)
-            item = shown(item);
+            item = escape(item);
         for (const QString& line : wrapItems(items, WantsWidth))
             out += line + u'\n';
     }
     return out;
 }
 
+} // namespace
+
+QString wantsText(const QList<AreaWants>& wants, Condition condition)
+{
+    return wantList(wants, condition, QStringLiteral("Wanted, %1\n"), QStringLiteral("\n%1\n"),
+                    [](const QString& text) { return shown(text); });
+}
+
 QString wantsMarkdown(const QList<AreaWants>& wants, Condition condition)
 {
     // Characters Markdown would read as markup are escaped.
-    const auto plain = [](const QString& text) {
-        QString out;
-        for (const QChar c : shown(text)) {
-            if (QStringLiteral("\\`*_[]<>#|!+~&").contains(c))
-                out += u'\\';
-            out += c;
-        }
-        return out;
-    };
-    QString out = QStringLiteral("# Wanted, %1\n").arg(plain(conditionTitle(condition)));
-    for (const AreaWants& area : wants) {
-        out += QStringLiteral("\n## %1\n\n").arg(plain(areaTitle(area.area)));
-        QStringList items = compactRuns(area.entries, EnDash);
-        for (QString& item : items)
-            item = plain(item);
-        for (const QString& line : wrapItems(items, WantsWidth))
-            out += line + u'\n';
-    }
-    return out;
+    return wantList(wants, condition, QStringLiteral("# Wanted, %1\n"), QStringLiteral("\n## %1\n\n"),
+                    [](const QString& text) {
+                        QString out;
+                        for (const QChar c : shown(text)) {
+                            if (QStringLiteral("\\`*_[]<>#|!+~&").contains(c))
+                                out += u'\\';
+                            out += c;
+                        }
+                        return out;
+                    });
 }
 
 QString wantsCsv(const QList<AreaWants>& wants)
