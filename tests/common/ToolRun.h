@@ -3,6 +3,7 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTextStream>
 
 namespace kvilbro::test {
 
@@ -22,6 +23,18 @@ inline ToolRun runTool(const QString& program, const QStringList& arguments)
         return {-1, {}, QStringLiteral("did not end")};
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
             QString::fromUtf8(p.readAllStandardError())};
+}
+
+// Runs one of the tool's commands in this process with `arguments` (those
+// after the command's word), catching what it writes.
+inline ToolRun runCommand(int (*command)(const QStringList&, QTextStream&, QTextStream&), const QStringList& arguments)
+{
+    QString out, err;
+    QTextStream outStream(&out), errStream(&err);
+    const int code = command(arguments, outStream, errStream);
+    outStream.flush();
+    errStream.flush();
+    return {code, out, err};
 }
 
 } // namespace kvilbro::test

@@ -4,6 +4,7 @@
 #include "CollectionFigures.h"
 #include "Database.h"
 #include "FigureCommands.h"
+#include "ToolRun.h"
 #include "WantList.h"
 
 #include <QCoreApplication>
@@ -23,33 +24,19 @@ using kvilbro::test::Collection;
 
 namespace {
 
-struct Run {
-    int code;
-    QString out;
-    QString err;
-};
-
-Run run(int (*command)(const QStringList&, QTextStream&, QTextStream&), const QStringList& args)
-{
-    QString out, err;
-    QTextStream outStream(&out), errStream(&err);
-    const int code = command(args, outStream, errStream);
-    outStream.flush();
-    errStream.flush();
-    return {code, out, err};
-}
+using Run = test::ToolRun;
 
 Run stats(const QStringList& args)
 {
-    return run(figures::runStatsCommand, args);
+    return test::runCommand(figures::runStatsCommand, args);
 }
 Run wants(const QStringList& args)
 {
-    return run(figures::runWantsCommand, args);
+    return test::runCommand(figures::runWantsCommand, args);
 }
 Run match(const QStringList& args)
 {
-    return run(figures::runMatchCommand, args);
+    return test::runCommand(figures::runMatchCommand, args);
 }
 
 figures::Entry plain(qint64 n)

@@ -4,6 +4,7 @@
 #include "Database.h"
 #include "Error.h"
 #include "PictureCheck.h"
+#include "ToolRun.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -24,20 +25,11 @@ namespace {
 
 const char* const HoldVariable = "KVILBRO_TEST_HOLD_COLLECTION";
 
-struct Run {
-    int code;
-    QString out;
-    QString err;
-};
+using Run = test::ToolRun;
 
 Run pictures(const QStringList& args)
 {
-    QString out, err;
-    QTextStream outStream(&out), errStream(&err);
-    const int code = runPicturesCommand(args, outStream, errStream);
-    outStream.flush();
-    errStream.flush();
-    return {code, out, err};
+    return test::runCommand(runPicturesCommand, args);
 }
 
 // The indented lines under the heading that starts with `title`, checked
