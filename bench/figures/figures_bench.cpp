@@ -8,7 +8,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -136,11 +135,4 @@ BENCHMARK(BM_WantsCommandEveryArea)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_WantsCommandOneArea)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_MatchCommandTenThousandLines)->Unit(benchmark::kMillisecond)->MinTime(2);
 
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+BENCHMARK_MAIN();
