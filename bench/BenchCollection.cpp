@@ -148,4 +148,17 @@ const LargeCollection& LargeCollection::get()
     return collection;
 }
 
+const QString& halfMillionNumbers()
+{
+    static QTemporaryDir dir;
+    static const QString path = [] {
+        if (!dir.isValid())
+            throw std::runtime_error("no temporary folder");
+        tablefiles::create(dir.path());
+        fillLarge(dir.path(), 1000, 500000, 5000, 0);
+        return dir.path();
+    }();
+    return path;
+}
+
 } // namespace kvilbro::bench

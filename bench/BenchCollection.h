@@ -21,6 +21,10 @@ private:
     QTemporaryDir dir_;
 };
 
+// A collection of 500 000 numbers in 1 000 areas (the first, "Stor", with
+// 5 000), made once per process; its folder.
+const QString& halfMillionNumbers();
+
 // Fills `dir` (which must hold empty tables) as LargeCollection describes.
 void fillLarge(const QString& dir, int areas, int rows, int bigAreaRows, int bigAreaIndex);
 

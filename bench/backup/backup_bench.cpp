@@ -2,7 +2,6 @@
 // shell's .backup of the same three files plus sha256sum of the copies.
 #include "BenchCollection.h"
 #include "CollectionBackup.h"
-#include "TableFiles.h"
 
 #include <benchmark/benchmark.h>
 
@@ -15,24 +14,9 @@ using namespace kvilbro;
 
 namespace {
 
-struct BigCollection {
-    BigCollection()
-    {
-        tablefiles::create(dir.path());
-        bench::fillLarge(dir.path(), 1000, 500000, 5000, 0);
-    }
-    QTemporaryDir dir;
-};
-
-const BigCollection& big()
-{
-    static const BigCollection collection;
-    return collection;
-}
-
 void BM_BackupOfHalfAMillionNumbers(benchmark::State& state)
 {
-    const QString dir = big().dir.path();
+    const QString dir = bench::halfMillionNumbers();
     QTemporaryDir out;
     QDateTime when(QDate(2026, 12, 10), QTime(12, 0));
     for (auto _ : state) {
@@ -53,15 +37,14 @@ bool run(const QString& program, const QStringList& arguments)
 
 void BM_FloorSqliteShellBackupAndSha256sum(benchmark::State& state)
 {
-    const QString dir = big().dir.path();
+    const QString dir = bench::halfMillionNumbers();
     QTemporaryDir out;
     const QStringList files{QStringLiteral("stm2frim.db"), QStringLiteral("stm2manc.DB"), QStringLiteral("Bruger2.db")};
     for (auto _ : state) {
         QStringList copies;
         for (const QString& file : files) {
             const QString copy = out.filePath(file);
-            if (!run(QStringLiteral("sqlite3"),
-                     {QDir(dir).filePath(file), QStringLiteral(".backup '%1'").arg(copy)}))
+            if (!run(QStringLiteral("sqlite3"), {QDir(dir).filePath(file), QStringLiteral(".backup '%1'").arg(copy)}))
                 state.SkipWithError("sqlite3 .backup failed");
             copies << copy;
         }

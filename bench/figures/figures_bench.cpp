@@ -4,7 +4,6 @@
 #include "CollectionFigures.h"
 #include "Database.h"
 #include "FigureCommands.h"
-#include "TableFiles.h"
 
 #include <benchmark/benchmark.h>
 
@@ -19,26 +18,20 @@ using namespace kvilbro;
 
 namespace {
 
-struct BigCollection {
-    BigCollection()
-    {
-        tablefiles::create(dir.path());
-        bench::fillLarge(dir.path(), 1000, 500000, 5000, 0);
-        // An offer of 10 000 lines over the numbers of every area.
-        QFile offer(dir.filePath(QStringLiteral("offer.csv")));
+// An offer of 10 000 lines over the numbers of every area, made once.
+QString offerFile()
+{
+    static QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("offer.csv"));
+    if (!QFile::exists(path)) {
+        QFile offer(path);
         offer.open(QIODevice::WriteOnly);
         offer.write("Nr;Type;Stand;Pris\n");
         for (int i = 0; i < 10000; ++i)
             offer.write(QByteArray::number(i % 600 + 1) + (i % 10 == 0 ? ";a;" : ";;") + (i % 3 ? "O" : "**") +
                         ";2,50\n");
     }
-    QTemporaryDir dir;
-};
-
-const BigCollection& big()
-{
-    static const BigCollection collection;
-    return collection;
+    return path;
 }
 
 void runCommand(benchmark::State& state, int (*command)(const QStringList&, QTextStream&, QTextStream&),
@@ -58,12 +51,12 @@ void runCommand(benchmark::State& state, int (*command)(const QStringList&, QTex
 // the grouped query and the table.
 void BM_StatsCommand(benchmark::State& state)
 {
-    runCommand(state, figures::runStatsCommand, {big().dir.path()});
+    runCommand(state, figures::runStatsCommand, {bench::halfMillionNumbers()});
 }
 
 void BM_StatsOnOpenCollection(benchmark::State& state)
 {
-    Database db(big().dir.path(), Database::Access::ReadOnly);
+    Database db(bench::halfMillionNumbers(), Database::Access::ReadOnly);
     for (auto _ : state) {
         const figures::Snapshot snapshot(db);
         benchmark::DoNotOptimize(figures::tally(db).total.numbers);
@@ -74,8 +67,9 @@ void BM_StatsOnOpenCollection(benchmark::State& state)
 void runPlain(benchmark::State& state, const char* sql)
 {
     sqlite3* db = nullptr;
-    sqlite3_open_v2(QFile::encodeName(QDir(big().dir.path()).filePath(QStringLiteral("stm2manc.DB"))).constData(), &db,
-                    SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_open_v2(
+        QFile::encodeName(QDir(bench::halfMillionNumbers()).filePath(QStringLiteral("stm2manc.DB"))).constData(), &db,
+        SQLITE_OPEN_READONLY, nullptr);
     sqlite3_exec(db, "PRAGMA cache_size=-32768", nullptr, nullptr, nullptr);
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) != SQLITE_OK)
@@ -108,21 +102,20 @@ void BM_FloorBareScan(benchmark::State& state)
 void BM_WantsCommandEveryArea(benchmark::State& state)
 {
     runCommand(state, figures::runWantsCommand,
-               {big().dir.path(), QStringLiteral("--condition"), QStringLiteral("used")});
+               {bench::halfMillionNumbers(), QStringLiteral("--condition"), QStringLiteral("used")});
 }
 
 void BM_WantsCommandOneArea(benchmark::State& state)
 {
     runCommand(state, figures::runWantsCommand,
-               {big().dir.path(), QStringLiteral("--condition"), QStringLiteral("used"), QStringLiteral("--area-name"),
-                QStringLiteral("Stor")});
+               {bench::halfMillionNumbers(), QStringLiteral("--condition"), QStringLiteral("used"),
+                QStringLiteral("--area-name"), QStringLiteral("Stor")});
 }
 
 void BM_MatchCommandTenThousandLines(benchmark::State& state)
 {
     runCommand(state, figures::runMatchCommand,
-               {big().dir.filePath(QStringLiteral("offer.csv")), big().dir.path(), QStringLiteral("--condition"),
-                QStringLiteral("used")});
+               {offerFile(), bench::halfMillionNumbers(), QStringLiteral("--condition"), QStringLiteral("used")});
 }
 
 } // namespace
