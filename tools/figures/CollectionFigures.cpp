@@ -46,18 +46,9 @@ QString areaKey(const Area& area)
 // Up to this many areas are read range by range; more in one pass.
 constexpr qsizetype FewAreas = 8;
 
-QString columnKey(const Statement& row, int column)
-{
-    if (row.isNull(column))
-        return QStringLiteral("n");
-    if (row.isInteger(column))
-        return u'i' + QString::number(row.columnInt(column));
-    return u't' + row.columnText(column);
-}
-
 QString numbersKey(const Statement& row, int land, int area)
 {
-    return columnKey(row, land) + u'\x1f' + columnKey(row, area);
+    return linkKey(row.column(land)) + u'\x1f' + linkKey(row.column(area));
 }
 
 QString numbersTable()
