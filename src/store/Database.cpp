@@ -176,26 +176,6 @@ bool writable(const QString& path)
            ::access(name.constData(), W_OK) == 0;
 }
 
-// True when no program can be writing the table file at `path` and its own
-// contents are all there is to read, so it can be read as it is, taking no
-// locks and creating nothing. Otherwise a reader must take the engine's locks
-// and read the journal: pages of a change not yet committed may be in the
-// file, or committed changes in the journal.
-bool nobodyWrites(const QString& path)
-{
-    const QFileInfo wal(path + QStringLiteral("-wal"));
-    const bool shm = QFileInfo::exists(path + QStringLiteral("-shm"));
-    if (wal.exists() && (shm || wal.size() > 0))
-        return false;
-    // Without its journal and index files no program has a write-ahead file
-    // open; a file with a rollback journal may be written at any moment.
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray header = file.read(20);
-    return header.size() == 20 && header[18] == 2 && header[19] == 2;
-}
-
 } // namespace
 
 Database::Database(const QString& directory, Access access)
@@ -230,16 +210,18 @@ Database::Database(const QString& directory, Access access)
 
     stepLimitMs_ = OpeningLimitMs;
     try {
-        // Each file on its own: a program may have written to one file only.
         if (readOnly_) {
-            const bool reader = access == Access::ReadOnly && writable(directory_);
-            for (const TableDef* def : TableDef::all()) {
-                const QString path = filePath(def->id);
-                // On a medium nobody writes, a journal can be read only through
-                // its shared-memory file; without one the file is read as it is.
+            // A reader in a folder someone may write takes the engine's locks
+            // and reads the journals, whatever the files look like now: a
+            // writer that starts after it would otherwise change pages under it.
+            // It opens the files for writing, never writes (query_only), and so
+            // may remove the journal files it made when it is the last to close.
+            lockingReader_ = access == Access::ReadOnly && writable(directory_);
+            // Where nobody can write, a journal can be read only through its
+            // shared-memory file; without one the file is read as it is.
+            for (const TableDef* def : TableDef::all())
                 immutable_[index(def->id)] =
-                    reader ? nobodyWrites(path) : !QFileInfo::exists(path + QStringLiteral("-shm"));
-            }
+                    !lockingReader_ && !QFileInfo::exists(filePath(def->id) + QStringLiteral("-shm"));
         }
         openConnection();
         refuseUnfitFiles();
@@ -270,8 +252,8 @@ Database::Database(const QString& directory, Access access)
 void Database::openConnection()
 {
     const QByteArray mainUri = uri(TableId::Numbers).toUtf8();
-    const int flags =
-        (readOnly_ ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_FULLMUTEX | SQLITE_OPEN_URI;
+    const int flags = (readOnly_ && !lockingReader_ ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) |
+                      SQLITE_OPEN_FULLMUTEX | SQLITE_OPEN_URI;
     const int rc = sqlite3_open_v2(mainUri.constData(), &db_, flags, nullptr);
     if (rc != SQLITE_OK) {
         const QString detail = engineText(db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc));
@@ -290,14 +272,20 @@ void Database::openConnection()
     sqlite3_db_config(db_, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
     sqlite3_db_config(db_, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
     sqlite3_progress_handler(db_, 1000, &Database::onProgress, this);
+    if (lockingReader_ && sqlite3_exec(db_, "PRAGMA query_only=1", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        const QString message = describe(TableId::Numbers, sqlite3_errcode(db_), engineText(sqlite3_errmsg(db_)));
+        sqlite3_close(db_);
+        db_ = nullptr;
+        throw Error(message, Error::Kind::Engine);
+    }
 }
 
 QString Database::uri(TableId table) const
 {
     QUrl url = QUrl::fromLocalFile(filePath(table));
-    url.setQuery(immutable_[index(table)] ? QStringLiteral("immutable=1")
-                 : readOnly_              ? QStringLiteral("mode=ro")
-                                          : QString());
+    url.setQuery(immutable_[index(table)]       ? QStringLiteral("immutable=1")
+                 : readOnly_ && !lockingReader_ ? QStringLiteral("mode=ro")
+                                                : QString());
     return url.toString(QUrl::FullyEncoded);
 }
 

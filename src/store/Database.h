@@ -71,8 +71,9 @@ public:
     enum class Access {
         // Written when the files and folder allow it and no other program writes them.
         AsAllowed,
-        // Only read, whoever else writes: no lock is taken and nothing is
-        // created beside the files. For tools that report on a collection.
+        // Only read, whoever else writes: the collection's lock is not taken,
+        // and the engine's journal files are left as they were found once the
+        // last reader closes. For tools that report on a collection.
         ReadOnly,
     };
 
@@ -142,6 +143,8 @@ private:
     std::array<FileId, TableCount> fileIds_;
     std::shared_ptr<CollectionLock> lock_;
     bool readOnly_ = false;
+    // Read-only access in a folder others may write: the engine's locks, no writes.
+    bool lockingReader_ = false;
     std::array<bool, TableCount> immutable_{};
     std::atomic<qint64> stepStarted_{0};
     qint64 stepLimitMs_ = 0;
