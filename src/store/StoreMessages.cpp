@@ -119,11 +119,25 @@ QString locateNeedsTexts()
     return QStringLiteral("Søgningen skal have én tekst for hvert felt.");
 }
 
-QString collectionInUse(const QString& folder)
+QString collectionInUse(const QString& folder, const QString& holder)
 {
-    return QStringLiteral("Samlingen i mappen %1 er allerede åben i et andet Kvilbro-vindue eller i kvilbro-tables. "
+    return QStringLiteral("Samlingen i mappen %1 er allerede åben i et andet Kvilbro-vindue eller i kvilbro-tables%2. "
                           "Luk det først; to programmer må ikke skrive i samlingen på én gang.")
-        .arg(folder);
+        .arg(folder, holder.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(holder));
+}
+
+QString noRoomToOpen(const QString& file)
+{
+    return QStringLiteral("Disken er fuld, så tabelfilen %1 kan ikke åbnes. Gør plads på disken og prøv igen; "
+                          "filen er ikke ændret.")
+        .arg(file);
+}
+
+QString lockFailed(const QString& lockFile, const QString& reason)
+{
+    return QStringLiteral("Låsefilen %1 kan ikke bruges (%2), så samlingen åbnes ikke. Slet eller ret den, "
+                          "når intet andet program bruger samlingen.")
+        .arg(lockFile, reason);
 }
 
 QString readOnlyCollection(const QString& folder)

@@ -21,7 +21,10 @@ QString rowGone(const QString& file);
 QString rowGoneNotStored(const QString& file);
 QString noRowToDelete(const QString& file);
 QString locateNeedsTexts();
-QString collectionInUse(const QString& folder);
+// `holder`: who the lock file says holds it, when it says so.
+QString collectionInUse(const QString& folder, const QString& holder = {});
+QString noRoomToOpen(const QString& file);
+QString lockFailed(const QString& lockFile, const QString& reason);
 QString readOnlyCollection(const QString& folder);
 QString notWrittenReadOnly(const QString& folder);
 QString fileGone(const QString& file);

@@ -4,6 +4,7 @@
 #include "Collection.h"
 #include "CollectionLock.h"
 #include "Error.h"
+#include "FileFaults.h"
 #include "MainViews.h"
 #include "TableView.h"
 #include "ViewTestSupport.h"
@@ -56,14 +57,72 @@ private slots:
             QVERIFY(dialogPeek.open(QIODevice::ReadOnly));
         }
         const QString message = openError(c.path());
-        other.kill();
-        other.waitForFinished();
         QVERIFY2(message.contains("allerede åben") && message.contains(QDir(c.path()).canonicalPath()),
                  qPrintable(message));
+        other.kill();
+        other.waitForFinished();
         // Within one program the folder may be opened twice (the reports' own views).
         MainViews first(c.path());
         MainViews second(c.path());
         QVERIFY(!first.db.isReadOnly() && !second.db.isReadOnly());
+    }
+
+    // The lock file names its holder, and deleting it under the holder lets
+    // no second writer in.
+    void lockFileNamesHolderAndSurvivesDeletion_data()
+    {
+        QTest::addColumn<bool>("deleted");
+        QTest::newRow("named") << false;
+        QTest::newRow("deleted") << true;
+    }
+    void lockFileNamesHolderAndSurvivesDeletion()
+    {
+        QFETCH(bool, deleted);
+        Collection c;
+        c.addArea("DK", "Danmark");
+        c.closeConnections();
+        QProcess other;
+        other.start(KVILBRO_CRASH_POSTER, {c.path()});
+        QVERIFY(other.waitForReadyRead(10000));
+        if (deleted)
+            QVERIFY(QFile::remove(c.file(CollectionLock::fileName())));
+        const QString message = openError(c.path());
+        other.kill();
+        other.waitForFinished();
+        QVERIFY2(message.contains("allerede åben"), qPrintable(message));
+        if (!deleted)
+            QVERIFY2(message.contains("crash_poster") && message.contains(QString::number(other.processId())),
+                     qPrintable(message));
+    }
+
+    // A lock file that cannot be used stops the program instead of letting it
+    // open a writable collection without the lock, or for reading only unasked.
+    void unusableLockFileIsAnError()
+    {
+        Collection c;
+        c.closeConnections();
+        QFile::remove(c.file(CollectionLock::fileName()));
+        QVERIFY(QDir(c.path()).mkdir(CollectionLock::fileName()));
+        const QString message = openError(c.path());
+        QVERIFY2(message.contains("Låsefilen") && message.contains(CollectionLock::fileName()), qPrintable(message));
+    }
+
+    // No room on the disk for the engine's index file at open is said as such;
+    // the file is not called damaged.
+    void fullDiskAtOpen()
+    {
+        Collection c;
+        c.addArea("DK", "Danmark");
+        c.closeConnections();
+        QVERIFY(!QFile::exists(c.file("stm2manc.DB-shm")));
+        QString message;
+        {
+            test::FileSizeLimit full(1024);
+            message = openError(c.path());
+        }
+        QVERIFY2(message.contains("Disken er fuld") && !message.contains("beskadiget"), qPrintable(message));
+        MainViews afterwards(c.path());
+        QCOMPARE(afterwards.areas.recordCount(), 1);
     }
 
     // A deleted row's id is never given to a new row, in files made before
@@ -279,8 +338,9 @@ private slots:
             QVERIFY(v.db.isReadOnly());
             QCOMPARE(v.numbers.asText(u"Nummer"), QString("7"));
             QVERIFY(errorOf([&] { v.numbers.edit(); }).contains("kun åben til læsning"));
-            QCOMPARE(QDir(c.path()).entryList(QDir::Files | QDir::Hidden), before);
         }
+        // The engine's journal files, made while it read, go with the last reader.
+        QCOMPARE(QDir(c.path()).entryList(QDir::Files | QDir::Hidden), before);
         QCOMPARE(fileHash(c.file("stm2manc.DB")), numbersBefore);
 
         QProcess writer;
@@ -315,7 +375,7 @@ private slots:
     // A reader that only reads beside other programs: it waits for, then
     // refuses, a file another program is in the middle of writing with a
     // rollback journal; reads the changes a journal without its index holds;
-    // and leaves a stale index file as it found it.
+    // and makes nothing beside a stale index file.
     void readOnlyReaderHonoursOtherWriters()
     {
         const auto numbersCount = [](const QString& dir) {
@@ -374,8 +434,48 @@ private slots:
             stale.close();
             const QStringList before = QDir(c.path()).entryList(QDir::Files | QDir::Hidden);
             QCOMPARE(numbersCount(c.path()), 0);
-            QCOMPARE(QDir(c.path()).entryList(QDir::Files | QDir::Hidden), before);
+            // Nothing is left beside it; the stale index may go with the reader.
+            const QStringList after = QDir(c.path()).entryList(QDir::Files | QDir::Hidden);
+            for (const QString& name : after)
+                QVERIFY2(before.contains(name), qPrintable(name));
         }
+    }
+
+    // A reader opened while nobody wrote reads the collection as it is after a
+    // writer started, committed and moved its journal into the file under it,
+    // and finds the file sound; after it, the folder is as it was.
+    void readerBesideALaterWriter()
+    {
+        Collection c;
+        c.addArea("DK", "Danmark");
+        for (int n = 1; n <= 200; ++n)
+            c.addNumber("DK", "Danmark", n, {}, {}, {}, QString(40, u'x'));
+        c.closeConnections();
+        QVERIFY(!QFile::exists(c.file("stm2manc.DB-wal")));
+        {
+            Database reader(c.path(), Database::Access::ReadOnly);
+            const auto count = [&] {
+                Statement s = reader.prepare(TableId::Numbers, "SELECT count(*), sum(length(\"Bemærkning\")) "
+                                                               "FROM main.stm2manc");
+                return s.step() ? s.columnInt(0) * 1000000 + s.columnInt(1) : -1;
+            };
+            QCOMPARE(count(), 200 * 1000000LL + 200 * 40);
+            {
+                Database writer(c.path());
+                writer.exec(TableId::Numbers,
+                            "WITH RECURSIVE n(i) AS (SELECT 201 UNION ALL SELECT i + 1 FROM n WHERE i < 3200) "
+                            "INSERT INTO main.stm2manc (\"Land\", \"Nummer\", \"Bemærkning\") "
+                            "SELECT 'DK', i, printf('%.40c', 'y') FROM n");
+                writer.exec(TableId::Numbers, "DELETE FROM main.stm2manc WHERE \"Nummer\" <= 100");
+                writer.checkpoint();
+            }
+            QCOMPARE(count(), 3100 * 1000000LL + 3100 * 40);
+            Statement check = reader.prepare(TableId::Numbers, "PRAGMA main.quick_check");
+            QVERIFY(check.step());
+            QCOMPARE(check.columnText(0), QString("ok"));
+        }
+        const QStringList after = QDir(c.path()).entryList(QDir::Files | QDir::Hidden);
+        QVERIFY2(after.filter("-wal").isEmpty() && after.filter("-shm").isEmpty(), qPrintable(after.join(' ')));
     }
 
     // The three table files alone hold every posted row once the program is idle.
