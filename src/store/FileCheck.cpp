@@ -8,6 +8,7 @@
 
 #include <sqlite3.h>
 
+#include <cerrno>
 #include <limits>
 
 namespace kvilbro::filecheck {
@@ -192,12 +193,20 @@ QStringList damage(sqlite3* db, const QString& schema, const QString& file, bool
         if (check.text(0) != QLatin1String("ok"))
             faults << QStringLiteral("Tabelfilen %1 er beskadiget: %2").arg(file, check.text(0));
     }
+    if (check.error().isEmpty())
+        return faults;
+    // Only the engine's word for damage calls a file damaged: a file in use,
+    // a full disk or a failed read says so instead.
     const int code = check.code() & 0xff;
-    if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
-        faults << storemessages::engineFailure(check.code(), file, check.error()); // sound, but in use
-    else if (!check.error().isEmpty())
+    const int systemError = sqlite3_system_errno(db);
+    if (code == SQLITE_FULL ||
+        (code == SQLITE_IOERR && (systemError == ENOSPC || systemError == EDQUOT || systemError == EFBIG)))
+        faults << storemessages::noRoomToOpen(file);
+    else if (code == SQLITE_CORRUPT || code == SQLITE_NOTADB || code == SQLITE_ERROR || code == SQLITE_FORMAT)
         faults << QStringLiteral("Filen %1 er ikke en tabelfil fra dette program, eller den er beskadiget (%2).")
                       .arg(file, check.error());
+    else
+        faults << storemessages::engineFailure(check.code(), file, check.error());
     return faults;
 }
 
