@@ -128,7 +128,7 @@ void create(const QString& dir)
     if (!target.exists() && !QDir().mkpath(target.absolutePath()))
         throw Error(
             QStringLiteral("The folder %1 cannot be created.").arg(QDir::toNativeSeparators(target.absolutePath())));
-    const auto lock = CollectionLock::acquire(target.absolutePath());
+    const auto lock = CollectionLock::acquireToWrite(target.absolutePath());
     for (const TableDef* def : TableDef::all()) {
         const QString file = pathIn(dir, *def);
         if (QFileInfo::exists(file)) {
@@ -168,18 +168,34 @@ void writeCollector(const QString& dir, const Collector& c)
     const QString file = pathIn(dir, def);
     if (!QFileInfo::exists(file))
         throw Error(QStringLiteral("%1 does not exist; run create first.").arg(QDir::toNativeSeparators(file)));
-    if (!c.date.isEmpty() && !QDate::fromString(c.date, Qt::ISODate).isValid())
-        throw Error(QStringLiteral("'%1' is not a date of the form YYYY-MM-DD.").arg(c.date));
+    if (c.date && !c.date->isEmpty() && !QDate::fromString(*c.date, Qt::ISODate).isValid())
+        throw Error(QStringLiteral("'%1' is not a date of the form YYYY-MM-DD.").arg(*c.date));
     // Not while the program (or another tool) writes the collection.
-    const auto lock = CollectionLock::acquire(QFileInfo(file).absolutePath());
+    const auto lock = CollectionLock::acquireToWrite(QFileInfo(file).absolutePath());
     Db db = openFile(file, SQLITE_OPEN_READWRITE);
+    const QString table = quoted(def.tableName);
+    const std::pair<const char*, const std::optional<QString>*> fields[] = {
+        {"Brugernavn", &c.name}, {"Adresse", &c.address}, {"By", &c.town},
+        {"Telefon", &c.phone},   {"Email", &c.email},     {"Dato", &c.date}};
+    QStringList names;
+    QStringList values;
+    for (const auto& [name, value] : fields) {
+        names << quoted(QString::fromUtf8(name));
+        values << (*value ? QStringLiteral("?%1").arg(values.size() + 1)
+                          : QStringLiteral("(SELECT %1 FROM %2 ORDER BY rowid LIMIT 1)").arg(names.last(), table));
+    }
     exec(db.get(), file, QStringLiteral("BEGIN IMMEDIATE"));
-    exec(db.get(), file, QStringLiteral("DELETE FROM %1").arg(quoted(def.tableName)));
     Insert insert(db.get(), file,
-                  QStringLiteral("INSERT INTO %1 (\"Brugernavn\",\"Adresse\",\"By\",\"Telefon\",\"Email\",\"Dato\") "
-                                 "VALUES (?1,?2,?3,?4,?5,?6)")
-                      .arg(quoted(def.tableName)));
-    insert.text(1, c.name).text(2, c.address).text(3, c.town).text(4, c.phone).text(5, c.email).text(6, c.date).run();
+                  QStringLiteral("INSERT INTO %1 (%2) SELECT %3").arg(table, names.join(u','), values.join(u',')));
+    int index = 0;
+    for (const auto& [name, value] : fields) {
+        ++index;
+        if (*value)
+            insert.text(index, **value);
+    }
+    insert.run();
+    exec(db.get(), file,
+         QStringLiteral("DELETE FROM %1 WHERE rowid <> %2").arg(table).arg(sqlite3_last_insert_rowid(db.get())));
     exec(db.get(), file, QStringLiteral("COMMIT"));
     writeStartFiles(QFileInfo(file).absolutePath());
 }

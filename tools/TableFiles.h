@@ -3,15 +3,18 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace kvilbro::tablefiles {
 
+// A field left out keeps what the table holds; an empty one is cleared.
 struct Collector {
-    QString name;
-    QString address;
-    QString town;
-    QString phone;
-    QString email;
-    QString date; // YYYY-MM-DD
+    std::optional<QString> name;
+    std::optional<QString> address;
+    std::optional<QString> town;
+    std::optional<QString> phone;
+    std::optional<QString> email;
+    std::optional<QString> date; // YYYY-MM-DD
 };
 
 // Creates the three empty table files with their fields and indexes in `dir`
@@ -24,7 +27,8 @@ void create(const QString& dir);
 // Throws Error.
 void writeStartFiles(const QString& dir);
 
-// Replaces the contents of the collector table with one row. Throws Error.
+// Leaves the collector table with one row: the fields given, and the first
+// row's other fields as they were. Throws Error.
 void writeCollector(const QString& dir, const Collector& collector);
 
 // Creates the tables and fills them with a sample collection. The pictures'

@@ -24,8 +24,9 @@ current folder when left out.
 
 Commands:
   create [DIR]      create the three empty tables; refuses to overwrite any
-  collector [DIR] --name N --address A --town T --phone P --email E --date YYYY-MM-DD
-                    write the collector's details (the single collector row)
+  collector [DIR] [--name N] [--address A] [--town T] [--phone P] [--email E] [--date YYYY-MM-DD]
+                    write the collector's details (the single collector row);
+                    only the fields given change, an empty value clears one
   demo [DIR] [--final-dir F]
                     create the tables with a sample collection; with --final-dir
                     the pictures are named as they will be once DIR is moved to F
@@ -142,8 +143,11 @@ int main(int argc, char** argv)
             tablefiles::create(dir);
             out() << "Created the three table files.\n";
         } else if (command == QLatin1String("collector")) {
-            tablefiles::writeCollector(dir, {parser.value(name), parser.value(address), parser.value(town),
-                                             parser.value(phone), parser.value(email), parser.value(date)});
+            const auto given = [&](const QCommandLineOption& option) {
+                return parser.isSet(option) ? std::optional<QString>(parser.value(option)) : std::nullopt;
+            };
+            tablefiles::writeCollector(
+                dir, {given(name), given(address), given(town), given(phone), given(email), given(date)});
             out() << "Wrote the collector's details.\n";
         } else if (command == QLatin1String("demo")) {
             tablefiles::writeDemo(dir, parser.value(finalDir));

@@ -106,14 +106,33 @@ private slots:
                                QStringLiteral("--date"),    QStringLiteral("2026-11-30")};
         QCOMPARE(tables(args).code, 0);
         QCOMPARE(tables(args).code, 0); // a second run replaces, never adds
-        Database db(dir.path());
-        TableView collector(db, TableId::Collector);
-        collector.open();
-        QCOMPARE(collector.recordCount(), 1);
-        QCOMPARE(collector.asText(u"Brugernavn"), QStringLiteral("Åse Møller"));
-        QCOMPARE(collector.asText(u"By"), QStringLiteral("5000 Odense"));
-        QCOMPARE(collector.asText(u"Email"), QStringLiteral("aase@example.dk"));
-        QCOMPARE(collector.asText(u"Dato"), QStringLiteral("30.11.2026"));
+        {
+            Database db(dir.path());
+            TableView collector(db, TableId::Collector);
+            collector.open();
+            QCOMPARE(collector.recordCount(), 1);
+            QCOMPARE(collector.asText(u"Brugernavn"), QStringLiteral("Åse Møller"));
+            QCOMPARE(collector.asText(u"By"), QStringLiteral("5000 Odense"));
+            QCOMPARE(collector.asText(u"Email"), QStringLiteral("aase@example.dk"));
+            QCOMPARE(collector.asText(u"Dato"), QStringLiteral("30.11.2026"));
+        }
+
+        // Only the fields named change; an empty one is cleared.
+        QCOMPARE(tables({QStringLiteral("collector"), dir.path(), QStringLiteral("--phone"), QStringLiteral("99"),
+                         QStringLiteral("--email"), QString()})
+                     .code,
+                 0);
+        {
+            Database again(dir.path());
+            TableView changed(again, TableId::Collector);
+            changed.open();
+            QCOMPARE(changed.recordCount(), 1);
+            QCOMPARE(changed.asText(u"Telefon"), QStringLiteral("99"));
+            QCOMPARE(changed.asText(u"Email"), QString());
+            QCOMPARE(changed.asText(u"Brugernavn"), QStringLiteral("Åse Møller"));
+            QCOMPARE(changed.asText(u"Adresse"), QStringLiteral("Søvej 3"));
+            QCOMPARE(changed.asText(u"Dato"), QStringLiteral("30.11.2026"));
+        }
 
         QStringList bad = args;
         bad.last() = QStringLiteral("30-11-2026");
