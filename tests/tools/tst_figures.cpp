@@ -415,6 +415,32 @@ private slots:
         QCOMPARE(match({dir.filePath("offer.csv"), c.path(), "--condition", "used", "--columns", "x"}).code, 1);
     }
 
+    // A bidirectional control in an area name or an offer line would reorder
+    // what the terminal shows after it; each is shown as an escape.
+    void bidiControlsAreEscaped_data()
+    {
+        QTest::addColumn<int>("control");
+        for (const int u :
+             {0x202a, 0x202b, 0x202c, 0x202d, 0x202e, 0x2066, 0x2067, 0x2068, 0x2069, 0x200e, 0x200f, 0x061c})
+            QTest::newRow(qPrintable(QString::number(u, 16))) << u;
+    }
+    void bidiControlsAreEscaped()
+    {
+        QFETCH(int, control);
+        const QString c = QChar(control);
+        const QString escape = QStringLiteral("\\u%1").arg(control, 4, 16, QChar(u'0'));
+        Collection collection;
+        collection.addArea("DK", "Dan" + c + "mark");
+        collection.addNumber("DK", "Dan" + c + "mark", 5);
+        QTemporaryDir dir;
+        writeFile(dir.filePath("offer.csv"), QString("5;;O;pris " + c + "12\n").toUtf8());
+        const Run r = match({dir.filePath("offer.csv"), collection.path(), "--condition", "used"});
+        QCOMPARE(r.code, 0);
+        QVERIFY2(!r.out.contains(c) &&
+                     r.out.startsWith("Dan" + escape + "mark (DK): 1 line(s)\n  line 1: 5;;O;pris " + escape + "12\n"),
+                 qPrintable(r.out));
+    }
+
     // No collection, a damaged one, and a folder that does not exist are
     // refused in plain words; nothing is created in the folder.
     void refusals()

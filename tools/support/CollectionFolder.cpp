@@ -11,6 +11,17 @@
 
 namespace kvilbro::toolsupport {
 
+namespace {
+
+// Embeddings, overrides, isolates and the direction marks: they reorder the
+// text after them on screen, so a line could seem to say what it does not.
+bool bidiControl(char16_t u)
+{
+    return (u >= 0x202a && u <= 0x202e) || (u >= 0x2066 && u <= 0x2069) || u == 0x200e || u == 0x200f || u == 0x061c;
+}
+
+} // namespace
+
 void requireCollection(const QString& folder)
 {
     const QString dir = QDir(folder.isEmpty() ? QStringLiteral(".") : folder).absolutePath();
@@ -52,6 +63,8 @@ QString shown(const QString& text, bool keepLines)
             out += c;
         else if (u < 0x20 || (u >= 0x7f && u <= 0x9f))
             out += QStringLiteral("\\x%1").arg(int(u), 2, 16, QChar(u'0'));
+        else if (bidiControl(u))
+            out += QStringLiteral("\\u%1").arg(int(u), 4, 16, QChar(u'0'));
         else
             out += c;
     }

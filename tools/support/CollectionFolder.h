@@ -10,8 +10,9 @@ namespace kvilbro::toolsupport {
 void requireCollection(const QString& folder);
 
 // Text from a table or an offer file as it may be shown in a terminal: control
-// characters, which could move the cursor or recolour the screen, are shown
-// as escapes. A message of several lines keeps its line breaks and tabs.
+// characters, which could move the cursor or recolour the screen, and the
+// bidirectional controls, which reorder it, are shown as escapes (\x1b,
+// \u202e). A message of several lines keeps its line breaks and tabs.
 QString shown(const QString& text, bool keepLines = false);
 
 } // namespace kvilbro::toolsupport
