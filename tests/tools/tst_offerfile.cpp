@@ -366,6 +366,38 @@ private slots:
         QCOMPARE(offer.lines[1].text, QStringLiteral("\"800\";\"p q\""));
     }
 
+    // CR LF and LF CR are each one line end, in a quoted cell too; the line
+    // as shown keeps one space for each.
+    void lineEnds_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QString>("first"); // the first line's text
+
+        QTest::newRow("LF CR") << QByteArray("Nr;Type\n\r722;a\n\r723;b\n\r")
+                               << QStringList{QStringLiteral("2: 722 'a' -"), QStringLiteral("3: 723 'b' -")}
+                               << QStringLiteral("722;a");
+        QTest::newRow("LF CR, a blank line") << QByteArray("Nr;Type\n\r\n\r722;a")
+                                             << QStringList{QStringLiteral("3: 722 'a' -")} << QStringLiteral("722;a");
+        QTest::newRow("LF CR in quotes") << QByteArray("Nr;Type\n\r\"722\";\"p\n\rq\"\n\r723;c\n\r")
+                                         << QStringList{QStringLiteral("2: 722 'p\nq' -"),
+                                                        QStringLiteral("4: 723 'c' -")}
+                                         << QStringLiteral("\"722\";\"p q\"");
+        QTest::newRow("LF, then CR LF in quotes")
+            << QByteArray("Nr;Type\n\"722\";\"p\n\r\nq\"\n723;c\n")
+            << QStringList{QStringLiteral("2: 722 'p\n\nq' -"), QStringLiteral("5: 723 'c' -")}
+            << QStringLiteral("\"722\";\"p  q\"");
+    }
+    void lineEnds()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, lines);
+        QFETCH(QString, first);
+        const Offer offer = read(bytes);
+        QCOMPARE(summary(offer), lines);
+        QCOMPARE(offer.lines.value(0).text, first);
+    }
+
     void wideLinesAreRead()
     {
         QByteArray bytes = "722;a;O";

@@ -163,9 +163,9 @@ public:
         skipLineBreak();
         record.text = text_.mid(start, contentEnd_ - start);
         if (record.text.contains(u'\r') || record.text.contains(u'\n')) {
-            record.text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-            record.text.replace(u'\r', u' ');
-            record.text.replace(u'\n', u' ');
+            // Each break as skipLineBreak counts them.
+            static const QRegularExpression breaks(QStringLiteral("\r\n|\n\r|[\r\n]"));
+            record.text.replace(breaks, QStringLiteral(" "));
         }
         return true;
     }
@@ -180,12 +180,13 @@ private:
         return from;
     }
 
-    // Steps over one line break (CR LF counts as one) and counts the line.
+    // Steps over one line break and counts the line. CR LF is one, and so is
+    // LF CR, which some exporters write.
     bool skipLineBreak()
     {
         if (pos_ >= text_.size() || !isBreak(pos_))
             return false;
-        if (text_[pos_] == u'\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == u'\n')
+        if (pos_ + 1 < text_.size() && isBreak(pos_ + 1) && text_[pos_ + 1] != text_[pos_])
             ++pos_;
         ++pos_;
         ++line_;
