@@ -353,6 +353,7 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("extra");
         QTest::addColumn<QString>("expected");
+        QTest::addColumn<QString>("note"); // how the columns were found
         // Lines 2 and 3 of a file with a header fill gaps in DK, line 2 in GR too.
         const auto both = [](const QString& a, const QString& b, int read, int first = 2) {
             return QStringLiteral("Danmark (DK): 2 line(s)\n  line %1: %3\n  line %2: %4\n\nGrønland (GR): 1 line(s)\n"
@@ -365,23 +366,29 @@ private slots:
         };
         QTest::newRow("Danish header, Windows-1252")
             << windows1252("Nr;Type;Stand;Bemærkning\n5;;O;pæn\n7;a;stemplet;\n7;A;O;\n5;;postfrisk;\n")
-            << QStringList() << both("5;;O;pæn", "7;a;stemplet;", 4) + "1 line(s) offer another condition.\n";
+            << QStringList() << both("5;;O;pæn", "7;a;stemplet;", 4) + "1 line(s) offer another condition.\n"
+            << "is taken as the header: column 1 ('Nr') is read as the catalogue number.";
         QTest::newRow("German header, UTF-8")
             << QString("Nr.;Variante;Erhaltung;Preis\n5;;gestempelt;1,50 €\n7a;;gest.;2,00 €\n").toUtf8()
-            << QStringList() << both("5;;gestempelt;1,50 €", "7a;;gest.;2,00 €", 2);
+            << QStringList() << both("5;;gestempelt;1,50 €", "7a;;gest.;2,00 €", 2) << "column 1 ('Nr.') is read";
         QTest::newRow("English header, commas, quotes")
             << QByteArray("Number,Variant,Condition,Note\n5,,used,\"fine, light\"\n7,a,O,\n99,,O,\n") << QStringList()
-            << both("5,,used,\"fine, light\"", "7,a,O,", 3);
+            << both("5,,used,\"fine, light\"", "7,a,O,", 3) << "column 1 ('Number') is read";
         QTest::newRow("no header, tabs") << QByteArray("5\t\tO\n7\ta\t\n") << QStringList()
-                                         << both("5\\x09\\x09O", "7\\x09a\\x09", 2, 1);
+                                         << both("5\\x09\\x09O", "7\\x09a\\x09", 2, 1)
+                                         << "has no header line naming its columns";
         QTest::newRow("columns chosen") << QByteArray("x;5;O\nx;7a;\n") << QStringList{"--columns", "2,0,3"}
-                                        << both("x;5;O", "x;7a;", 2, 1);
+                                        << both("x;5;O", "x;7a;", 2, 1) << QString();
+        QTest::newRow("columns and a header")
+            << QByteArray("Los;Nr;Stand\nx;5;O\nx;7a;\n") << QStringList{"--columns", "2,0,3", "--header"}
+            << both("x;5;O", "x;7a;", 2) << "as --header says: column 2 ('Nr')";
     }
     void offers()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QStringList, extra);
         QFETCH(QString, expected);
+        QFETCH(QString, note);
         Collection c;
         c.addArea("DK", "Danmark");
         c.addArea("GR", "Grønland");
@@ -394,6 +401,7 @@ private slots:
         const Run r = match(QStringList{dir.filePath("offer.csv"), c.path(), "--condition", "used"} + extra);
         QCOMPARE(r.code, 0);
         QCOMPARE(r.out.left(expected.size()), expected);
+        QVERIFY2(note.isEmpty() ? !r.out.contains("header") : r.out.contains(note), qPrintable(r.out));
     }
 
     void unreadableOfferLines()

@@ -37,12 +37,12 @@ QStringList summary(const Offer& offer)
     return out;
 }
 
-Offer read(const QByteArray& bytes, const QString& columns = QString())
+Offer read(const QByteArray& bytes, const QString& columns = QString(), bool header = false)
 {
     std::optional<Columns> chosen;
     if (!columns.isEmpty())
         chosen = parseColumns(columns);
-    return readOffer(bytes, QStringLiteral("offer.csv"), chosen);
+    return readOffer(bytes, QStringLiteral("offer.csv"), chosen, header ? HeaderLine::First : HeaderLine::Guess);
 }
 
 QByteArray encoded(const QString& text, QStringConverter::Encoding encoding)
@@ -105,7 +105,55 @@ private slots:
         QVERIFY(offer.header);
         QCOMPARE(columnsText(offer.columns), columns);
         QCOMPARE(summary(offer), lines);
-        QVERIFY(offer.notes.isEmpty());
+        QCOMPARE(offer.notes.size(), 1);
+        const QString note = QStringLiteral("Line 1 of offer.csv is taken as the header: column %1 (");
+        QVERIFY2(offer.notes[0].startsWith(note.arg(offer.columns.number)), qPrintable(offer.notes[0]));
+    }
+
+    // A first line is the header only when it names the number column and
+    // another and holds no number: a line of the offer may have a cell that
+    // reads like a column name. A catalogue's own number column wins over a
+    // bare "Nr.", which may count the lots.
+    void firstLine_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("header");
+        QTest::addColumn<QString>("columns");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QString>("note");
+
+        const QString positional = QStringLiteral("offer.csv has no header line naming its columns");
+        QTest::newRow("a cell named Type")
+            << QByteArray("722;Type;O\n723;;*\n") << false << QStringLiteral("1,2,3")
+            << QStringList{QStringLiteral("1: 722 'Type' O"), QStringLiteral("2: 723 '' *")} << positional;
+        QTest::newRow("a cell named No") << QByteArray("722;No;O\n") << false << QStringLiteral("1,2,3")
+                                         << QStringList{QStringLiteral("1: 722 'No' O")} << positional;
+        QTest::newRow("a title line") << QByteArray("Michel\n722;a;O\n") << false << QStringLiteral("1,2,3")
+                                      << QStringList{QStringLiteral("1: ! no catalogue number in 'Michel'"),
+                                                     QStringLiteral("2: 722 'a' O")}
+                                      << positional;
+        QTest::newRow("lot number and Michel number")
+            << QByteArray("Nr.;Michel-Nr.;Erhaltung\n1;722;O\n") << true << QStringLiteral("2,0,3")
+            << QStringList{QStringLiteral("2: 722 '' O")}
+            << QStringLiteral("Line 1 of offer.csv is taken as the header: column 2 ('Michel-Nr.') is read as the "
+                              "catalogue number, not column 1 ('Nr.').");
+        QTest::newRow("lot and AFA") << QByteArray("Lot;AFA\n7;722\n") << true << QStringLiteral("2,0,0")
+                                     << QStringList{QStringLiteral("2: 722 '' -")}
+                                     << QStringLiteral("column 2 ('AFA') is read as the catalogue number.");
+    }
+    void firstLine()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, header);
+        QFETCH(QString, columns);
+        QFETCH(QStringList, lines);
+        QFETCH(QString, note);
+        const Offer offer = read(bytes);
+        QCOMPARE(offer.header, header);
+        QCOMPARE(columnsText(offer.columns), columns);
+        QCOMPARE(summary(offer), lines);
+        QCOMPARE(offer.notes.size(), 1);
+        QVERIFY2(offer.notes[0].contains(note), qPrintable(offer.notes[0]));
     }
 
     void withoutHeader_data()
@@ -327,19 +375,33 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("chosen");
-        QTest::addColumn<bool>("header");
+        QTest::addColumn<bool>("header"); // given as the header
         QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QString>("note"); // blank for none
 
-        QTest::newRow("over the header") << QByteArray("Nr;Facit;Stand\n1;722;O\n") << QStringLiteral("2,,3") << true
-                                         << QStringList{QStringLiteral("2: 722 '' O")};
-        QTest::newRow("header without a number") << QByteArray("Type;Stand;Pris\na;*;722\n") << QStringLiteral("3,1,2")
-                                                 << true << QStringList{QStringLiteral("2: 722 'a' *")};
+        const QByteArray named = "Nr;Facit;Stand\n1;722;O\n";
+        QTest::newRow("a header given") << named << QStringLiteral("2,,3") << true
+                                        << QStringList{QStringLiteral("2: 722 '' O")}
+                                        << QStringLiteral("Line 1 of offer.csv is taken as the header, as --header "
+                                                          "says: column 2 ('Facit') is read as the catalogue number.");
+        QTest::newRow("a header not given")
+            << named << QStringLiteral("2,,3") << false
+            << QStringList{QStringLiteral("1: ! no catalogue number in 'Facit'"), QStringLiteral("2: 722 '' O")}
+            << QStringLiteral("Line 1 of offer.csv reads like a header but is read as a line of the offer: with "
+                              "--columns, add --header to skip it.");
+        QTest::newRow("a header without a number")
+            << QByteArray("Type;Stand;Pris\na;*;722\n") << QStringLiteral("3,1,2") << true
+            << QStringList{QStringLiteral("2: 722 'a' *")} << QStringLiteral("column 3 ('Pris') is read");
+        QTest::newRow("a cell named AFA")
+            << QByteArray("AFA;722;O\nAFA;723;*\n") << QStringLiteral("2,,3") << false
+            << QStringList{QStringLiteral("1: 722 '' O"), QStringLiteral("2: 723 '' *")} << QString();
         QTest::newRow("no header") << QByteArray("a;722;O\n") << QStringLiteral("2,1,3") << false
-                                   << QStringList{QStringLiteral("1: 722 'a' O")};
-        QTest::newRow("condition beyond the line")
-            << QByteArray("722;a\n") << QStringLiteral("1,2,5") << false << QStringList{QStringLiteral("1: 722 'a' -")};
-        QTest::newRow("number beyond the line") << QByteArray("722;a\n") << QStringLiteral("4") << false
-                                                << QStringList{QStringLiteral("1: ! the catalogue number is blank")};
+                                   << QStringList{QStringLiteral("1: 722 'a' O")} << QString();
+        QTest::newRow("condition beyond the line") << QByteArray("722;a\n") << QStringLiteral("1,2,5") << false
+                                                   << QStringList{QStringLiteral("1: 722 'a' -")} << QString();
+        QTest::newRow("number beyond the line")
+            << QByteArray("722;a\n") << QStringLiteral("4") << false
+            << QStringList{QStringLiteral("1: ! the catalogue number is blank")} << QString();
     }
     void chosenColumns()
     {
@@ -347,11 +409,13 @@ private slots:
         QFETCH(QString, chosen);
         QFETCH(bool, header);
         QFETCH(QStringList, lines);
-        const Offer offer = read(bytes, chosen);
+        QFETCH(QString, note);
+        const Offer offer = read(bytes, chosen, header);
         QCOMPARE(offer.header, header);
         QCOMPARE(offer.columns.number, parseColumns(chosen)->number);
         QCOMPARE(summary(offer), lines);
-        QVERIFY(offer.notes.isEmpty());
+        QCOMPARE(offer.notes.size(), note.isEmpty() ? 0 : 1);
+        QVERIFY2(note.isEmpty() || offer.notes[0].contains(note), qPrintable(offer.notes.value(0)));
     }
 
     void linesKeepTheirPlace()
@@ -444,8 +508,8 @@ private slots:
         QTest::newRow("header without a number")
             << QByteArray("Type;Stand\na;O\n")
             << QStringLiteral("The header line of offer.csv names no catalogue number column (Nr, Nummer, Number, "
-                              "...). Say which columns to read with --columns number,variant,condition, e.g. "
-                              "--columns 2,1,3.");
+                              "...). Say which columns to read with --columns number,variant,condition and "
+                              "--header, e.g. --columns 2,1,3 --header.");
         QTest::newRow("too large") << QByteArray(MaxOfferBytes + 1, '1')
                                    << QStringLiteral("offer.csv is larger than 64 MiB; that is no offer list.");
         QTest::newRow("too many lines") << QByteArray("1\n").repeated(200001)
@@ -478,7 +542,7 @@ private slots:
         file.write("Nr;Stand\n722;O\n");
         file.close();
         QCOMPARE(summary(readOfferFile(good)), QStringList{QStringLiteral("2: 722 '' O")});
-        QCOMPARE(summary(readOfferFile(good, parseColumns(QStringLiteral("1")))),
+        QCOMPARE(summary(readOfferFile(good, parseColumns(QStringLiteral("1")), HeaderLine::First)),
                  QStringList{QStringLiteral("2: 722 '' -")});
 
         const QString missing = dir.filePath(QStringLiteral("missing.csv"));

@@ -24,12 +24,15 @@ const char* const FiguresUsage =
                     the numbers not marked in that condition as compact runs
                     (714-720, 722a, 725), per area, for a dealer
   match OFFER [DIR] --condition used|mint|unused [--area-id ID]
-        [--area-name NAME] [--columns N[,V[,C]]]
+        [--area-name NAME] [--columns N[,V[,C]]] [--header]
                     the lines of an offer list (comma, semicolon or tab
                     separated; UTF-8 or Windows-1252) that fill an empty mark
                     in that condition. The number, variant and condition
-                    columns come from its header (Nr, Nummer, Number; Type,
-                    Variant; Stand, Condition, Erhaltung ...) or --columns
+                    columns come from its header (Michel-Nr., AFA, Nr; Type,
+                    Variant; Stand, Condition, Erhaltung ...) or --columns.
+                    The first line is the header when it names them and
+                    holds no number; with --columns, only when --header says
+                    so
                     stats, wants and match only read: they work while Kvilbro runs
 )";
 
@@ -41,6 +44,7 @@ struct Options {
     QCommandLineOption areaId{QStringLiteral("area-id"), QString(), QStringLiteral("ID")};
     QCommandLineOption areaName{QStringLiteral("area-name"), QString(), QStringLiteral("NAME")};
     QCommandLineOption columns{QStringLiteral("columns"), QString(), QStringLiteral("N,V,C")};
+    QCommandLineOption header{QStringLiteral("header")};
 };
 
 int usageError(QTextStream& err, const QString& text)
@@ -188,7 +192,7 @@ int runMatchCommand(const QStringList& arguments, QTextStream& out, QTextStream&
 {
     const Options o;
     QCommandLineParser parser;
-    if (!parse(parser, arguments, {o.condition, o.areaId, o.areaName, o.columns}, 1, 2, err))
+    if (!parse(parser, arguments, {o.condition, o.areaId, o.areaName, o.columns, o.header}, 1, 2, err))
         return 1;
     const auto condition = conditionOf(parser, o, err);
     if (!condition)
@@ -202,11 +206,12 @@ int runMatchCommand(const QStringList& arguments, QTextStream& out, QTextStream&
                                        .arg(parser.value(o.columns)));
         }
     }
+    const auto headerLine = parser.isSet(o.header) ? offers::HeaderLine::First : offers::HeaderLine::Guess;
     const AreaChoice choice = areaChoiceOf(parser, o);
     const QStringList positional = parser.positionalArguments();
     return withCollection(positional.value(1), out, err, [&](Database& db) {
         const QList<Area> areas = chooseAreas(readAreas(db), choice);
-        const offers::Offer offer = offers::readOfferFile(positional[0], columns);
+        const offers::Offer offer = offers::readOfferFile(positional[0], columns, headerLine);
         return matchText(matchOffer(db, *condition, areas, offer), offer, *condition);
     });
 }

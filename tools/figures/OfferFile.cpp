@@ -316,14 +316,23 @@ Layout guessLayout(const QString& text)
 }
 
 // Column names as Danish, German and English lists head them, case folded,
-// without the trailing "." or ":".
-constexpr QStringView NumberNames =
-    u"nr|nummer|number|no|num|#|katalognummer|katalognr|katalog-nr|katalog nr|kat.-nr|kat. nr|kat.nr|kat-nr|katnr|"
-    u"catalogue number|catalog number|catalogue no|catalog no|cat. no|cat.no|cat no|cat. nr|michel-nr|michel nr|"
-    u"michelnr|michel-nummer|michelnummer|mi.-nr|mi.nr|mi-nr|mi nr|michel|facit|facit-nr|facit nr|facitnummer|afa|"
-    u"afa-nr|afa nr|afanummer";
+// without the trailing "." or ":". A name of one catalogue wins over a bare
+// "Nr.", which often counts the lots instead.
+constexpr QStringView BareNumberNames = u"nr|nummer|number|no|num|#";
+constexpr QStringView CatalogueNumberNames =
+    u"katalognummer|katalognr|katalog-nr|katalog nr|kat.-nr|kat. nr|kat.nr|kat-nr|katnr|catalogue number|"
+    u"catalog number|catalogue no|catalog no|cat. no|cat.no|cat no|cat. nr|michel-nr|michel nr|michelnr|"
+    u"michel-nummer|michelnummer|mi.-nr|mi.nr|mi-nr|mi nr|michel|facit|facit-nr|facit nr|facitnummer|afa|afa-nr|"
+    u"afa nr|afanummer";
 constexpr QStringView VariantNames = u"type|typ|variant|variante|var|variety";
 constexpr QStringView ConditionNames = u"condition|cond|stand|zustand|erhaltung|tilstand|kvalitet|quality|qualität";
+// Columns an offer has that are not read, known so that a header is told
+// from a title line above the offer.
+constexpr QStringView OtherNames =
+    u"pris|preis|price|prix|kr|dkk|eur|euro|\u20ac|bemærkning|bemærkninger|bemerkung|bemerkungen|anmerkung|note|"
+    u"notes|remark|remarks|comment|kommentar|beskrivelse|beschreibung|description|tekst|text|antal|anzahl|qty|"
+    u"quantity|menge|stk|år|jahr|year|katalogværdi|katalogwert|catalogue value|værdi|wert|value|land|country|motiv|"
+    u"motif|los|los-nr|losnr|lot|lot no|lot nr|pos|position|lfd. nr|lfd.-nr|lfd nr";
 
 // What collectors write for each condition, case folded; 0 is often typed for O.
 constexpr QStringView UsedNames = u"o|0|\u2299|used|stemplet|stempl.|stempl|gestempelt|gest.|gest|gebraucht";
@@ -347,24 +356,79 @@ QString headerKey(const QString& cell)
     return key.trimmed();
 }
 
-// The columns a header line names; none when it is no header.
-std::optional<Columns> headerColumns(const Record& record)
+// "722", "-5", "714-720", "722.0": a cell no header has.
+bool startsNumber(const QString& cell)
 {
+    const QString text = cell.trimmed();
+    const qsizetype i = text.startsWith(u'+') || text.startsWith(u'-') || text.startsWith(QChar(0x2212)) ? 1 : 0;
+    return i < text.size() && text[i] >= u'0' && text[i] <= u'9';
+}
+
+// What a line names as columns, were it the header.
+struct HeaderNames {
     Columns columns;
-    bool named = false;
+    int named = 0;       // cells that name a column known here
+    int passedOver = 0;  // another number column, not read
+    bool number = false; // a cell holds a number, as an offer line does
+};
+
+HeaderNames headerNames(const Record& record)
+{
+    HeaderNames names;
+    QList<int> catalogue, bare; // the number columns
+    int unread = 0;
     for (int i = 0; i < record.cells.size(); ++i) {
         const QString key = headerKey(record.cells[i]);
-        int* column = among(key, NumberNames)      ? &columns.number
-                      : among(key, VariantNames)   ? &columns.variant
-                      : among(key, ConditionNames) ? &columns.condition
+        names.number = names.number || startsNumber(record.cells[i]);
+        int* column = among(key, VariantNames)     ? &names.columns.variant
+                      : among(key, ConditionNames) ? &names.columns.condition
+                      : among(key, OtherNames)     ? &unread
                                                    : nullptr;
-        if (!column)
+        if (among(key, CatalogueNumberNames))
+            catalogue << i + 1;
+        else if (among(key, BareNumberNames))
+            bare << i + 1;
+        else if (!column)
             continue;
-        named = true;
-        if (*column == 0) // the first of two alike columns
+        ++names.named;
+        if (column && *column == 0) // the first of two alike columns
             *column = i + 1;
     }
-    return named ? std::optional(columns) : std::nullopt;
+    const QList<int> numbers = catalogue + bare;
+    names.columns.number = numbers.value(0);
+    names.passedOver = numbers.value(1);
+    return names;
+}
+
+// A header names the number column and another one, and holds no number:
+// a line of the offer may well have a cell such as "AFA" or "Type". In a file
+// of one column its one name is enough.
+bool isHeader(const Record& record, const HeaderNames& names, const Layout& layout)
+{
+    return !record.unclosed && !names.number && names.columns.number != 0 &&
+           (names.named >= 2 || layout.separator.isNull());
+}
+
+// " ('Michel-Nr.')" for a column the header names; blank for one it lacks.
+QString headerCell(const Record& header, int column)
+{
+    const QString cell = header.cell(column);
+    return cell.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(shown(cell));
+}
+
+QString headerNote(const QString& name, const Record& header, const Columns& columns, int passedOver, bool given)
+{
+    QString note = QStringLiteral("Line %1 of %2 is taken as the header%3: column %4%5 is read as the catalogue number")
+                       .arg(header.line)
+                       .arg(name, given ? QStringLiteral(", as --header says") : QString())
+                       .arg(columns.number)
+                       .arg(headerCell(header, columns.number));
+    if (passedOver != 0)
+        note += QStringLiteral(", not column %1%2").arg(passedOver).arg(headerCell(header, passedOver));
+    note += u'.';
+    if (!given)
+        note += QStringLiteral(" If it is a line of the offer, name the columns with --columns, e.g. --columns 2,1,3.");
+    return note;
 }
 
 QString positionalNote(const QString& name, const Columns& columns)
@@ -459,6 +523,39 @@ std::variant<OfferLine, QString> readLine(const Record& record, const Columns& c
     return line;
 }
 
+// Sets the columns from the first line of the offer; true when that line is
+// the header, read no further.
+bool firstLine(Offer& offer, const Record& record, const Layout& layout, const QString& name,
+               const std::optional<Columns>& chosen, HeaderLine headerLine)
+{
+    const HeaderNames names = record.unclosed ? HeaderNames{} : headerNames(record);
+    const bool given = headerLine == HeaderLine::First;
+    // Named columns, but not the number's: no guess would be more than luck.
+    if (!chosen && (given || (!record.unclosed && !names.number && names.named >= 2)) && names.columns.number == 0)
+        throw Error(QStringLiteral("The header line of %1 names no catalogue number column (Nr, Nummer, Number, ...). "
+                                   "Say which columns to read with --columns number,variant,condition and --header, "
+                                   "e.g. --columns 2,1,3 --header.")
+                        .arg(name));
+    offer.header = given || (!chosen && isHeader(record, names, layout));
+    if (offer.header) {
+        offer.columns = chosen ? *chosen : names.columns;
+        offer.notes << headerNote(name, record, offer.columns, chosen ? 0 : names.passedOver, given);
+    } else if (chosen) {
+        offer.columns = *chosen;
+        if (isHeader(record, names, layout))
+            offer.notes << QStringLiteral("Line %1 of %2 reads like a header but is read as a line of the offer: "
+                                          "with --columns, add --header to skip it.")
+                               .arg(record.line)
+                               .arg(name);
+    } else {
+        offer.columns.number = 1;
+        offer.columns.variant = layout.widest >= 2 ? 2 : 0;
+        offer.columns.condition = layout.widest >= 3 ? 3 : 0;
+        offer.notes << positionalNote(name, offer.columns);
+    }
+    return offer.header;
+}
+
 } // namespace
 
 std::optional<Columns> parseColumns(const QString& text)
@@ -498,7 +595,8 @@ std::optional<Condition> conditionNamed(const QString& cell)
     return std::nullopt;
 }
 
-Offer readOffer(const QByteArray& bytes, const QString& name, const std::optional<Columns>& chosen)
+Offer readOffer(const QByteArray& bytes, const QString& name, const std::optional<Columns>& chosen,
+                HeaderLine headerLine)
 {
     if (bytes.size() > MaxOfferBytes)
         throw Error(QStringLiteral("%1 is larger than %2; that is no offer list.").arg(name, limitText()));
@@ -521,27 +619,8 @@ Offer readOffer(const QByteArray& bytes, const QString& name, const std::optiona
             continue;
         if (++records > MaxRecords)
             throw Error(QStringLiteral("%1 has more than %2 lines; that is no offer list.").arg(name).arg(MaxRecords));
-        if (records == 1) {
-            const auto header = record.unclosed ? std::nullopt : headerColumns(record);
-            offer.header = header.has_value();
-            if (chosen) {
-                offer.columns = *chosen;
-            } else if (header) {
-                if (header->number == 0)
-                    throw Error(QStringLiteral("The header line of %1 names no catalogue number column (Nr, Nummer, "
-                                               "Number, ...). Say which columns to read with --columns "
-                                               "number,variant,condition, e.g. --columns 2,1,3.")
-                                    .arg(name));
-                offer.columns = *header;
-            } else {
-                offer.columns.number = 1;
-                offer.columns.variant = layout.widest >= 2 ? 2 : 0;
-                offer.columns.condition = layout.widest >= 3 ? 3 : 0;
-                offer.notes << positionalNote(name, offer.columns);
-            }
-            if (header)
-                continue;
-        }
+        if (records == 1 && firstLine(offer, record, layout, name, chosen, headerLine))
+            continue;
         auto line = readLine(record, offer.columns);
         if (OfferLine* read = std::get_if<OfferLine>(&line))
             offer.lines << std::move(*read);
@@ -553,7 +632,7 @@ Offer readOffer(const QByteArray& bytes, const QString& name, const std::optiona
     return offer;
 }
 
-Offer readOfferFile(const QString& path, const std::optional<Columns>& chosen)
+Offer readOfferFile(const QString& path, const std::optional<Columns>& chosen, HeaderLine headerLine)
 {
     const QString shownPath = QDir::toNativeSeparators(path);
     const auto refused = [&](const QString& message) { return Error(message.arg(shownPath), Error::Kind::File); };
@@ -591,7 +670,7 @@ Offer readOfferFile(const QString& path, const std::optional<Columns>& chosen)
         throw unreadable(file.errorString());
     if (bytes.size() > MaxOfferBytes) // it grew while being read
         throw refused(tooLarge);
-    return readOffer(bytes, shownPath, chosen);
+    return readOffer(bytes, shownPath, chosen, headerLine);
 }
 
 } // namespace kvilbro::offers

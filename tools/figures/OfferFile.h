@@ -45,8 +45,8 @@ struct Offer {
     Columns columns;
     QList<OfferLine> lines;
     QList<Unreadable> unreadable;
-    // What the reader assumed that the collector may want to know (columns
-    // taken by position, ...), in plain English.
+    // What the reader assumed that the collector may want to know (the line
+    // taken as the header, columns taken by position, ...), in plain English.
     QStringList notes;
 };
 
@@ -54,14 +54,24 @@ struct Offer {
 // condition columns. None for text that is no such list.
 std::optional<Columns> parseColumns(const QString& text);
 
+// Whether the first line of an offer is its header.
+enum class HeaderLine {
+    // Without chosen columns, the header when it names the catalogue number
+    // column and another and holds no number. With them, a line of the offer.
+    Guess,
+    First, // the header, whatever it holds
+};
+
 // Reads an offer from the bytes of a file; `name` names the file in messages.
 // `chosen` overrides the columns the header names. Throws Error when the bytes
 // are no text file of offers at all.
-Offer readOffer(const QByteArray& bytes, const QString& name, const std::optional<Columns>& chosen = std::nullopt);
+Offer readOffer(const QByteArray& bytes, const QString& name, const std::optional<Columns>& chosen = std::nullopt,
+                HeaderLine headerLine = HeaderLine::Guess);
 
 // The same for a file on disk. Throws Error when it cannot be read or is too
 // large to be an offer list.
-Offer readOfferFile(const QString& path, const std::optional<Columns>& chosen = std::nullopt);
+Offer readOfferFile(const QString& path, const std::optional<Columns>& chosen = std::nullopt,
+                    HeaderLine headerLine = HeaderLine::Guess);
 
 // The condition a cell names: "O", "used", "stemplet", "gestempelt", "***",
 // "**", "postfrisk", "mint", "MNH", "*", "ubrugt", "unused", "ungebraucht"...
