@@ -92,9 +92,9 @@ bool startsNumber(const QString& cell)
 // What a line names as columns, were it the header.
 struct HeaderNames {
     Columns columns;
-    int named = 0;       // cells that name a column known here
-    int passedOver = 0;  // another number column, not read
-    bool number = false; // a cell holds a number, as an offer line does
+    int named = 0;            // cells that name a column known here
+    int passedOver = 0;       // another number column, not read
+    bool holdsNumber = false; // a cell holds a number, as an offer line does
 };
 
 HeaderNames headerNames(const Record& record)
@@ -104,7 +104,7 @@ HeaderNames headerNames(const Record& record)
     int unread = 0;
     for (int i = 0; i < record.cells.size(); ++i) {
         const QString key = headerKey(record.cells[i]);
-        names.number = names.number || startsNumber(record.cells[i]);
+        names.holdsNumber = names.holdsNumber || startsNumber(record.cells[i]);
         int* column = among(key, VariantNames)     ? &names.columns.variant
                       : among(key, ConditionNames) ? &names.columns.condition
                       : among(key, OtherNames)     ? &unread
@@ -130,7 +130,7 @@ HeaderNames headerNames(const Record& record)
 // of one column its one name is enough.
 bool isHeader(const Record& record, const HeaderNames& names, const Layout& layout)
 {
-    return !record.unclosed && !names.number && names.columns.number != 0 &&
+    return !record.unclosed && !names.holdsNumber && names.columns.number != 0 &&
            (names.named >= 2 || layout.separator.isNull());
 }
 
@@ -256,7 +256,7 @@ bool firstLine(Offer& offer, const Record& record, const Layout& layout, const Q
     const HeaderNames names = record.unclosed ? HeaderNames{} : headerNames(record);
     const bool given = headerLine == HeaderLine::First;
     // Named columns, but not the number's: no guess would be more than luck.
-    if (!chosen && (given || (!record.unclosed && !names.number && names.named >= 2)) && names.columns.number == 0)
+    if (!chosen && (given || (!record.unclosed && !names.holdsNumber && names.named >= 2)) && names.columns.number == 0)
         throw Error(QStringLiteral("The header line of %1 names no catalogue number column (Nr, Nummer, Number, ...). "
                                    "Say which columns to read with --columns number,variant,condition and --header, "
                                    "e.g. --columns 2,1,3 --header.")
