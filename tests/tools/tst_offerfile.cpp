@@ -137,9 +137,6 @@ private slots:
             << QStringList{QStringLiteral("2: 722 '' O")}
             << QStringLiteral("Line 1 of offer.csv is taken as the header: column 2 ('Michel-Nr.') is read as the "
                               "catalogue number, not column 1 ('Nr.').");
-        QTest::newRow("lot and AFA") << QByteArray("Lot;AFA\n7;722\n") << true << QStringLiteral("2,0,0")
-                                     << QStringList{QStringLiteral("2: 722 '' -")}
-                                     << QStringLiteral("column 2 ('AFA') is read as the catalogue number.");
     }
     void firstLine()
     {
@@ -447,10 +444,6 @@ private slots:
                                          << QStringList{QStringLiteral("2: 722 'p\nq' -"),
                                                         QStringLiteral("4: 723 'c' -")}
                                          << QStringLiteral("\"722\";\"p q\"");
-        QTest::newRow("LF, then CR LF in quotes")
-            << QByteArray("Nr;Type\n\"722\";\"p\n\r\nq\"\n723;c\n")
-            << QStringList{QStringLiteral("2: 722 'p\n\nq' -"), QStringLiteral("5: 723 'c' -")}
-            << QStringLiteral("\"722\";\"p  q\"");
     }
     void lineEnds()
     {
