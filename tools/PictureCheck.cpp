@@ -88,14 +88,20 @@ int check(const QString& dir, const QString& folder, bool withFolder, QTextStrea
             out << "    " << numberText(row) << ": " << shown(row.picture) << "\n";
     }
     if (withFolder) {
-        const QStringList left = pictureaudit::unmatched(names, rows);
-        heading(out,
-                QStringLiteral("Picture files in %1 whose names match no number").arg(QDir::toNativeSeparators(folder)),
+        const QString shownFolder = shown(QDir::toNativeSeparators(folder));
+        const QStringList left = pictureaudit::unattached(names, folder, rows, dir);
+        heading(out, QStringLiteral("Picture files in %1 that no number's picture path names").arg(shownFolder),
                 left.size());
         for (const QString& name : left)
             out << "  " << shown(name) << "\n";
+        // The mass import goes by names alone; these it would attach to no number.
+        const QStringList unreadable = pictureaudit::unreadableNames(names);
+        heading(out, QStringLiteral("Picture file names in %1 the mass import reads no number from").arg(shownFolder),
+                unreadable.size());
+        for (const QString& name : unreadable)
+            out << "  " << shown(name) << "\n";
         out << names.size() << " picture files in the folder, " << names.size() - left.size()
-            << " of them match a number.\n";
+            << " of them named by a number.\n";
     }
     qsizetype withPicture = 0;
     for (const NumberRow& row : rows)

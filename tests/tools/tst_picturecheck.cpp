@@ -60,7 +60,8 @@ QStringList section(const QString& out, const QString& title)
 const QString Missing = QStringLiteral("Numbers whose picture file is missing");
 const QString Cut = QStringLiteral("Numbers whose picture path is exactly 75");
 const QString Shared = QStringLiteral("Picture files named by several numbers");
-const QString Unmatched = QStringLiteral("Picture files in ");
+const QString Unattached = QStringLiteral("Picture files in ");
+const QString Unreadable = QStringLiteral("Picture file names in ");
 const QString Rewritten = QStringLiteral("Rewritten");
 const QString WouldBe = QStringLiteral("Would be rewritten");
 const QString Refused = QStringLiteral("Refused");
@@ -175,77 +176,65 @@ private slots:
         QCOMPARE(section(r.out, Shared), expected);
     }
 
-    void unmatchedNames_data()
+    // A file is attached when a number's path names it, under any of its
+    // names; what the file is called does not matter.
+    void unattachedFiles()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("land");
-        QTest::addColumn<QVariant>("number");
-        QTest::addColumn<QString>("type");
-        QTest::addColumn<bool>("matched");
-        const QVariant n714 = 714;
-        QTest::newRow("number") << "714.jpg"
-                                << "DK" << n714 << "" << true;
-        QTest::newRow("number and variant") << "714Ch.jpg"
-                                            << "DK" << n714 << "Ch" << true;
-        QTest::newRow("variant's letter case") << "714ch.jpg"
-                                               << "DK" << n714 << "Ch" << false;
-        QTest::newRow("extension's letter case") << "714Ch.JPG"
-                                                 << "DK" << n714 << "Ch" << true;
-        QTest::newRow("bitmap") << "714.Bmp"
-                                << "DK" << n714 << "" << true;
-        QTest::newRow("leading zeros") << "000714.jpg"
-                                       << "DK" << n714 << "" << true;
-        QTest::newRow("another area") << "714.jpg"
-                                      << "FR" << n714 << "" << true;
-        QTest::newRow("variant the number lacks") << "714a.jpg"
-                                                  << "DK" << n714 << "" << false;
-        QTest::newRow("no variant, number has one") << "714.jpg"
-                                                    << "DK" << n714 << "a" << false;
-        QTest::newRow("other number") << "715.jpg"
-                                      << "DK" << n714 << "" << false;
-        QTest::newRow("no digits") << "Ch714.jpg"
-                                   << "DK" << n714 << "" << false;
-        QTest::newRow("no digits, a number 0") << "Ch.jpg"
-                                               << "DK" << QVariant(0) << "Ch" << false;
-        QTest::newRow("past the largest, a number 0") << "2147483648.jpg"
-                                                      << "DK" << QVariant(0) << "" << false;
-        QTest::newRow("largest number") << "2147483647.jpg"
-                                        << "DK" << QVariant(2147483647) << "" << true;
-        QTest::newRow("past the largest") << "2147483648.jpg"
-                                          << "DK" << QVariant(qint64(2147483648)) << "" << false;
-        QTest::newRow("wraps to a number") << "4294967297.jpg"
-                                           << "DK" << QVariant(1) << "" << false;
-        QTest::newRow("composed variant") << "5a\u030A.jpg"
-                                          << "DK" << QVariant(5) << "\u00E5" << true;
+        Collection c;
+        const QString folder = c.file("billeder");
+        for (const char* name : {"dk-001.jpg", "dk-002.bmp", "dk-003.jpg", "dk-004.jpg", "714.jpg"})
+            touch(folder + "/" + name);
+        touch(c.file("andet/dk-004.jpg"));
+        QVERIFY(QFile::link(folder + "/dk-003.jpg", folder + "/link.jpg"));
+        c.addNumber("DK", "Danmark", 1, {}, {}, folder + "/dk-001.jpg");
+        c.addNumber("DK", "Danmark", 2, {}, {}, "billeder/dk-002.bmp");
+        c.addNumber("DK", "Danmark", 3, {}, {}, "./andet/../billeder/link.jpg");
+        c.addNumber("DK", "Danmark", 4, {}, {}, "andet/dk-004.jpg");
+        c.addNumber("DK", "Danmark", 714);
+
+        const Run r = pictures({c.path(), "--folder", folder});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(section(r.out, Unattached), (QStringList{"  714.jpg", "  dk-004.jpg"}));
+        QCOMPARE(section(r.out, Unreadable),
+                 (QStringList{"  dk-001.jpg", "  dk-002.bmp", "  dk-003.jpg", "  dk-004.jpg", "  link.jpg"}));
+        QVERIFY2(r.out.contains("6 picture files in the folder, 4 of them named by a number."), qPrintable(r.out));
     }
 
-    // As the mass import reads a name: number and variant, exactly, in any area.
-    void unmatchedNames()
+    void unreadableNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("readable");
+        QTest::newRow("number") << "714.jpg" << true;
+        QTest::newRow("number and variant") << "714Ch.JPG" << true;
+        QTest::newRow("leading zeros") << "000714.bmp" << true;
+        QTest::newRow("largest number") << "2147483647.jpg" << true;
+        QTest::newRow("no digits first") << "Ch714.jpg" << false;
+        QTest::newRow("area first") << "dk-001.jpg" << false;
+        QTest::newRow("past the largest") << "2147483648.jpg" << false;
+        QTest::newRow("wraps to a number") << "4294967297.jpg" << false;
+    }
+
+    // As the mass import reads a name: a number first, and one the field holds.
+    void unreadableNames()
     {
         QFETCH(QString, name);
-        QFETCH(QString, land);
-        QFETCH(QVariant, number);
-        QFETCH(QString, type);
-        QFETCH(bool, matched);
+        QFETCH(bool, readable);
         Collection c;
-        c.addArea("DK", "Danmark");
-        c.addArea("FR", "Færøerne");
-        c.addNumber(land, land == "DK" ? "Danmark" : "Færøerne", number, type);
-        c.addNumber("DK", "Danmark", 1000, "Ch");
         QTemporaryDir folder;
         touch(folder.filePath(name));
 
         const Run r = pictures({c.path(), "--folder", folder.path()});
         QCOMPARE(r.code, 0);
-        QCOMPARE(section(r.out, Unmatched), matched ? QStringList() : QStringList{"  " + name});
+        QCOMPARE(section(r.out, Unattached), QStringList{"  " + name});
+        QCOMPARE(section(r.out, Unreadable), readable ? QStringList() : QStringList{"  " + name});
     }
 
     // Only the files the import window lists: pictures, ordinary, not hidden, by name.
     void folderListing()
     {
         Collection c;
-        c.addNumber("DK", "Danmark", 1);
         QTemporaryDir folder;
+        c.addNumber("DK", "Danmark", 1, {}, {}, folder.filePath("1.jpg"));
         for (const char* name : {"b.jpg", "A.BMP", "1.jpg", "c.jpeg", "noter.txt", ".skjult.jpg", "ø.jpg"})
             touch(folder.filePath(name));
         QVERIFY(QDir(folder.path()).mkdir("mappe.jpg"));
@@ -253,8 +242,8 @@ private slots:
 
         const Run r = pictures({"--folder", folder.path(), c.path()});
         QCOMPARE(r.code, 0);
-        QCOMPARE(section(r.out, Unmatched), (QStringList{"  A.BMP", "  b.jpg", "  ø.jpg"}));
-        QVERIFY(r.out.contains("4 picture files in the folder, 1 of them match a number."));
+        QCOMPARE(section(r.out, Unattached), (QStringList{"  A.BMP", "  b.jpg", "  ø.jpg"}));
+        QVERIFY(r.out.contains("4 picture files in the folder, 1 of them named by a number."));
     }
 
     void failures_data()

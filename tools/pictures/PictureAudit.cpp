@@ -35,6 +35,14 @@ QString absoluteFolder(const QString& folder)
     return QDir(folder.isEmpty() ? QStringLiteral(".") : folder).absolutePath();
 }
 
+// One file under two names (relative and absolute, a link) is still one file.
+QString fileKey(const QDir& base, const QString& path)
+{
+    const QString absolute = QDir::cleanPath(base.absoluteFilePath(path));
+    const QString canonical = QFileInfo(absolute).canonicalFilePath();
+    return canonical.isEmpty() ? absolute : canonical;
+}
+
 // In the index's order, so the numbers come as the program lists them.
 QString selectSql()
 {
@@ -80,13 +88,9 @@ Findings examine(const QList<NumberRow>& rows, const QString& folder)
     for (const NumberRow& row : rows) {
         if (row.picture.isEmpty())
             continue;
-        const QString path = QDir::cleanPath(base.absoluteFilePath(row.picture));
-        const QFileInfo info(path);
-        if (!info.isFile())
+        if (!QFileInfo(base.absoluteFilePath(row.picture)).isFile())
             (characterCount(row.picture) == width ? findings.probablyCut : findings.missing) << row;
-        // One file under two names (relative and absolute, a link) is still one file.
-        const QString canonical = info.exists() ? info.canonicalFilePath() : QString();
-        byFile[canonical.isEmpty() ? path : canonical] << row;
+        byFile[fileKey(base, row.picture)] << row;
     }
     for (auto it = byFile.cbegin(); it != byFile.cend(); ++it) {
         if (it.value().size() > 1)
@@ -95,22 +99,32 @@ Findings examine(const QList<NumberRow>& rows, const QString& folder)
     return findings;
 }
 
-QStringList unmatched(const QStringList& names, const QList<NumberRow>& rows)
+QStringList unattached(const QStringList& names, const QString& pictureFolder, const QList<NumberRow>& rows,
+                       const QString& folder)
 {
-    // `Nummer` and `Type` of every number of every area; a blank type is blank
-    // whether stored as NULL or as empty text.
-    QSet<std::pair<qint64, QString>> numbers;
+    const QDir base(absoluteFolder(folder));
+    QSet<QString> named;
     for (const NumberRow& row : rows) {
-        if (row.number.typeId() == QMetaType::LongLong)
-            numbers.insert({row.number.toLongLong(), row.type});
+        if (!row.picture.isEmpty())
+            named.insert(fileKey(base, row.picture));
     }
+    const QDir pictures(absoluteFolder(pictureFolder));
     QStringList left;
     for (const QString& name : names) {
-        const PictureFileName parsed(name);
-        if (!parsed.canMatch() || !numbers.contains({parsed.number.toLongLong(), parsed.typePart}))
+        if (!named.contains(fileKey(pictures, name)))
             left << name;
     }
     return left;
+}
+
+QStringList unreadableNames(const QStringList& names)
+{
+    QStringList unreadable;
+    for (const QString& name : names) {
+        if (!PictureFileName(name).canMatch())
+            unreadable << name;
+    }
+    return unreadable;
 }
 
 RelinkPlan planRelink(const QList<NumberRow>& rows, const QString& oldPrefix, const QString& newPrefix)

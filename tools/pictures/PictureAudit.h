@@ -46,9 +46,13 @@ struct Findings {
 // Relative paths name files in `folder`, as they do for the program started there.
 Findings examine(const QList<NumberRow>& rows, const QString& folder);
 
-// The names of `names` that the mass import would attach to no number of any
-// area: their number and variant are no number's `Nummer` and `Type`.
-QStringList unmatched(const QStringList& names, const QList<NumberRow>& rows);
+// The names of `names`, files in `pictureFolder`, that no number's path
+// names: compared as files, so a link or another spelling of the path counts.
+QStringList unattached(const QStringList& names, const QString& pictureFolder, const QList<NumberRow>& rows,
+                       const QString& folder);
+
+// The names of `names` the mass import reads no number from.
+QStringList unreadableNames(const QStringList& names);
 
 struct Relink {
     NumberRow row;
