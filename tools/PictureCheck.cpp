@@ -111,19 +111,19 @@ int check(const QString& dir, const QString& folder, bool withFolder, QTextStrea
     return 0;
 }
 
-int relink(const QString& oldPrefix, const QString& newPrefix, const QString& dir, bool dryRun, QTextStream& out)
+int relink(const QString& oldFolder, const QString& newFolder, const QString& dir, bool dryRun, QTextStream& out)
 {
     pictureaudit::RelinkPlan plan;
     if (dryRun) {
-        plan = pictureaudit::planRelink(pictureaudit::readNumbers(dir), oldPrefix, newPrefix);
+        plan = pictureaudit::planRelink(pictureaudit::readNumbers(dir), oldFolder, newFolder);
     } else {
         toolsupport::requireCollection(dir);
         // The store's connection: its checks, and the collection's one-writer lock.
         Database db(dir);
-        plan = pictureaudit::relink(db, oldPrefix, newPrefix);
+        plan = pictureaudit::relink(db, oldFolder, newFolder);
     }
     if (plan.rewrites.isEmpty() && plan.refused.isEmpty()) {
-        out << "No picture path starts with " << shown(oldPrefix) << "; nothing was changed.\n";
+        out << "No picture path lies in the folder " << shown(oldFolder) << "; nothing was changed.\n";
         return 0;
     }
     const int width = pictureaudit::pictureWidth();

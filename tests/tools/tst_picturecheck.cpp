@@ -368,13 +368,77 @@ private slots:
         QCOMPARE(c.scalar("SELECT \"Billede\" FROM stm2manc WHERE \"Nummer\"=3").toString(), newPrefix + "æøå.jpg");
     }
 
+    void relinkWholeFolders_data()
+    {
+        QTest::addColumn<QString>("oldFolder");
+        QTest::addColumn<QString>("newFolder");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("expected"); // under the new folder; empty: left as it was
+        QTest::newRow("the file's folder") << "/x/Billeder"
+                                           << "@/ny"
+                                           << "/x/Billeder/1.jpg"
+                                           << "1.jpg";
+        QTest::newRow("with separators") << "/x/Billeder/"
+                                         << "@/ny/"
+                                         << "/x/Billeder/1.jpg"
+                                         << "1.jpg";
+        QTest::newRow("an ancestor") << "/x"
+                                     << "@/ny"
+                                     << "/x/Billeder/1.jpg"
+                                     << "Billeder/1.jpg";
+        QTest::newRow("a sibling sharing the start") << "/x/Billeder"
+                                                     << "@/ny"
+                                                     << "/x/Billeder-gamle/1.jpg"
+                                                     << "";
+        QTest::newRow("the folder itself") << "/x/Billeder"
+                                           << "@/ny"
+                                           << "/x/Billeder"
+                                           << "";
+        QTest::newRow("relative") << "gammel"
+                                  << "@/ny"
+                                  << "gammel/1.jpg"
+                                  << "1.jpg";
+        QTest::newRow("Windows") << "C:\\Billeder"
+                                 << "@/ny"
+                                 << "C:\\Billeder\\1.jpg"
+                                 << "1.jpg";
+        QTest::newRow("Windows, a subfolder") << "C:\\Billeder\\"
+                                              << "@/ny"
+                                              << "C:\\Billeder\\Dk\\1.jpg"
+                                              << "Dk/1.jpg";
+        QTest::newRow("Windows, a sibling") << "C:\\Billeder"
+                                            << "@/ny"
+                                            << "C:\\Billeder2\\1.jpg"
+                                            << "";
+    }
+
+    // OLD is a folder: it matches whole folder names only, with or without a
+    // separator at its end, and the rest of the path follows NEW's separators.
+    void relinkWholeFolders()
+    {
+        QFETCH(QString, oldFolder);
+        QFETCH(QString, newFolder);
+        QFETCH(QString, path);
+        QFETCH(QString, expected);
+        Collection c;
+        newFolder.replace("@", c.path());
+        const QString newPath = expected.isEmpty() ? path : c.path() + "/ny/" + expected;
+        if (!expected.isEmpty())
+            touch(newPath);
+        c.addNumber("DK", "Danmark", 1, {}, {}, path);
+
+        const Run r = pictures({"relink", oldFolder, newFolder, c.path()});
+        QVERIFY2(r.code == 0, qPrintable(r.out + r.err));
+        QCOMPARE(c.scalar("SELECT \"Billede\" FROM stm2manc").toString(), newPath);
+    }
+
     void nothingToRelink()
     {
         Collection c;
         c.addNumber("DK", "Danmark", 1, {}, {}, "gammel/1.jpg");
         const Run r = pictures({"relink", "Gammel/", "ny/", c.path()});
         QCOMPARE(r.code, 0);
-        QVERIFY2(r.out.contains("No picture path starts with Gammel/; nothing was changed."), qPrintable(r.out));
+        QVERIFY2(r.out.contains("No picture path lies in the folder Gammel/; nothing was changed."), qPrintable(r.out));
         QCOMPARE(c.scalar("SELECT \"Billede\" FROM stm2manc").toString(), QString("gammel/1.jpg"));
     }
 

@@ -12,7 +12,9 @@
 #include <QFileInfo>
 #include <QMap>
 #include <QSet>
+#include <QStringView>
 
+#include <optional>
 #include <utility>
 
 namespace kvilbro::pictureaudit {
@@ -51,7 +53,58 @@ QString selectSql()
         .arg(numbersTable().qualifiedName());
 }
 
+// A path as the old Windows program stored it: a drive letter or backslashes.
+bool windowsStyle(QStringView path)
+{
+    return path.contains(u'\\') || (path.size() >= 2 && path[1] == u':' && path[0].isLetter());
+}
+
+bool isSeparator(QChar c, bool windows)
+{
+    return c == u'/' || (windows && c == u'\\');
+}
+
+// `folder` without separators at its end; a root ("/", "C:\") stays whole.
+QString withoutEndSeparators(QString folder, bool windows)
+{
+    const auto isRoot = [windows](const QString& f) {
+        return f.size() == 1 || (windows && f.size() == 3 && f[1] == u':');
+    };
+    while (!folder.isEmpty() && isSeparator(folder.back(), windows) && !isRoot(folder))
+        folder.chop(1);
+    return folder;
+}
+
+// The part of `path` below `folder`, or nothing when `folder` is not the
+// path's folder or one above it. Letter case counts.
+std::optional<QString> partBelow(const QString& path, const QString& folder, bool windows)
+{
+    const QString start = withoutEndSeparators(folder, windows);
+    if (start.isEmpty() || !path.startsWith(start) || path.size() <= start.size())
+        return std::nullopt;
+    if (isSeparator(start.back(), windows))
+        return path.mid(start.size()); // a root
+    if (!isSeparator(path[start.size()], windows))
+        return std::nullopt;
+    return path.mid(start.size() + 1);
+}
+
 } // namespace
+
+std::optional<QString> relinkedPath(const QString& path, const QString& oldFolder, const QString& newFolder)
+{
+    const bool windows = windowsStyle(oldFolder) || windowsStyle(path);
+    std::optional<QString> part = partBelow(path, oldFolder, windows);
+    if (!part || part->isEmpty())
+        return std::nullopt;
+    const bool newWindows = windowsStyle(newFolder);
+    // A Windows path moved to a folder here takes this system's separators.
+    if (windows && !newWindows)
+        part->replace(u'\\', u'/');
+    if (newFolder.isEmpty() || isSeparator(newFolder.back(), newWindows))
+        return newFolder + *part;
+    return newFolder + (newWindows ? u'\\' : u'/') + *part;
+}
 
 int pictureWidth()
 {
@@ -127,23 +180,24 @@ QStringList unreadableNames(const QStringList& names)
     return unreadable;
 }
 
-RelinkPlan planRelink(const QList<NumberRow>& rows, const QString& oldPrefix, const QString& newPrefix)
+RelinkPlan planRelink(const QList<NumberRow>& rows, const QString& oldFolder, const QString& newFolder)
 {
     RelinkPlan plan;
-    if (oldPrefix.isEmpty())
+    if (oldFolder.isEmpty())
         return plan;
     const FieldDef& field = pictureField();
     for (const NumberRow& row : rows) {
-        if (!row.picture.startsWith(oldPrefix, Qt::CaseSensitive))
+        const std::optional<QString> newPath = relinkedPath(row.picture, oldFolder, newFolder);
+        if (!newPath)
             continue;
-        const Relink change{row, newPrefix + row.picture.mid(oldPrefix.size())};
+        const Relink change{row, *newPath};
         // Never cut: a cut path names another file, or none.
         (storedAsIs(field, change.newPath) ? plan.rewrites : plan.refused) << change;
     }
     return plan;
 }
 
-RelinkPlan relink(Database& db, const QString& oldPrefix, const QString& newPrefix)
+RelinkPlan relink(Database& db, const QString& oldFolder, const QString& newFolder)
 {
     db.requireWritable();
     db.requireUnchanged(TableId::Numbers);
@@ -152,7 +206,7 @@ RelinkPlan relink(Database& db, const QString& oldPrefix, const QString& newPref
                                .arg(numbersTable().qualifiedName());
     db.exec(TableId::Numbers, QStringLiteral("BEGIN IMMEDIATE"));
     try {
-        const RelinkPlan plan = planRelink(readNumbers(db), oldPrefix, newPrefix);
+        const RelinkPlan plan = planRelink(readNumbers(db), oldFolder, newFolder);
         for (const Relink& change : plan.rewrites) {
             // A statement of its own each time: the borrowed one is reset when it goes.
             Statement statement = db.prepare(TableId::Numbers, update);

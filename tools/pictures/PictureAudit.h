@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <optional>
+
 namespace kvilbro {
 
 class Database;
@@ -65,14 +67,20 @@ struct RelinkPlan {
     QList<Relink> refused;
 };
 
-// Paths that start with `oldPrefix` (exactly, letter case counts) with that
-// part replaced by `newPrefix`.
-RelinkPlan planRelink(const QList<NumberRow>& rows, const QString& oldPrefix, const QString& newPrefix);
+// `path` moved from the folder `oldFolder` (its own folder or one above it,
+// letter case counts) to `newFolder`, or nothing when it is not in that folder.
+// Either folder may end in a separator. Backslashes separate too in a Windows
+// path (a drive letter or backslashes), and become "/" when `newFolder` is
+// not one.
+std::optional<QString> relinkedPath(const QString& path, const QString& oldFolder, const QString& newFolder);
+
+// The paths in `oldFolder`, moved to `newFolder`.
+RelinkPlan planRelink(const QList<NumberRow>& rows, const QString& oldFolder, const QString& newFolder);
 
 // Applies the plan's rewrites in one transaction of the store's connection,
 // made from the rows as they are once the transaction has begun. Throws Error;
 // then nothing was changed.
-RelinkPlan relink(Database& db, const QString& oldPrefix, const QString& newPrefix);
+RelinkPlan relink(Database& db, const QString& oldFolder, const QString& newFolder);
 
 // `Billede`'s width in characters.
 int pictureWidth();
