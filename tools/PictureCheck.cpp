@@ -41,6 +41,21 @@ QString numberText(const NumberRow& row)
     return shown(area + QStringLiteral(", ") + number);
 }
 
+QString storageText(NumberRow::Storage storage)
+{
+    switch (storage) {
+    case NumberRow::Storage::Blob:
+        return QStringLiteral("a blob");
+    case NumberRow::Storage::NotUtf8:
+        return QStringLiteral("not UTF-8");
+    case NumberRow::Storage::Number:
+        return QStringLiteral("a number");
+    case NumberRow::Storage::Text:
+        break;
+    }
+    return QStringLiteral("text");
+}
+
 void heading(QTextStream& out, const QString& title, qsizetype count)
 {
     out << title << " (" << count << "):\n";
@@ -122,7 +137,7 @@ int relink(const QString& oldFolder, const QString& newFolder, const QString& di
         Database db(dir);
         plan = pictureaudit::relink(db, oldFolder, newFolder);
     }
-    if (plan.rewrites.isEmpty() && plan.refused.isEmpty()) {
+    if (plan.rewrites.isEmpty() && plan.refused.isEmpty() && plan.notText.isEmpty()) {
         out << "No picture path lies in the folder " << shown(oldFolder) << "; nothing was changed.\n";
         return 0;
     }
@@ -136,12 +151,16 @@ int relink(const QString& oldFolder, const QString& newFolder, const QString& di
     for (const pictureaudit::Relink& change : std::as_const(plan.refused))
         out << "  " << numberText(change.row) << ": " << shown(change.row.picture) << " -> " << shown(change.newPath)
             << " (" << characterCount(change.newPath) << " characters)\n";
+    heading(out, QStringLiteral("Left unchanged, not stored as text"), plan.notText.size());
+    for (const NumberRow& row : std::as_const(plan.notText))
+        out << "  " << numberText(row) << ": " << shown(row.picture) << " (" << storageText(row.storage) << ")\n";
     if (dryRun)
         out << "Dry run, nothing was changed: " << plan.rewrites.size() << " would be rewritten, "
-            << plan.refused.size() << " refused.\n";
+            << plan.refused.size() << " refused, " << plan.notText.size() << " not text.\n";
     else
-        out << plan.rewrites.size() << " rewritten, " << plan.refused.size() << " refused.\n";
-    return plan.refused.isEmpty() ? 0 : 1;
+        out << plan.rewrites.size() << " rewritten, " << plan.refused.size() << " refused, " << plan.notText.size()
+            << " not text.\n";
+    return plan.refused.isEmpty() && plan.notText.isEmpty() ? 0 : 1;
 }
 
 } // namespace

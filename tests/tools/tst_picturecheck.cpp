@@ -65,6 +65,7 @@ const QString Unreadable = QStringLiteral("Picture file names in ");
 const QString Rewritten = QStringLiteral("Rewritten");
 const QString WouldBe = QStringLiteral("Would be rewritten");
 const QString Refused = QStringLiteral("Refused");
+const QString NotText = QStringLiteral("Left unchanged, not stored as text");
 
 void touch(const QString& path)
 {
@@ -334,7 +335,7 @@ private slots:
         QCOMPARE(section(r.out, Rewritten).size(), 2);
         QCOMPARE(section(r.out, Refused), QStringList{"  Danmark, 2: " + oldPrefix + tooLong + " -> " + newPrefix +
                                                       tooLong + " (76 characters)"});
-        QVERIFY2(r.out.contains("2 rewritten, 1 refused."), qPrintable(r.out));
+        QVERIFY2(r.out.contains("2 rewritten, 1 refused, 0 not text."), qPrintable(r.out));
     }
 
     // A dry run shows exactly what the change would do, and leaves the
@@ -358,7 +359,7 @@ private slots:
         QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden, QDir::Name), files);
         for (qsizetype i = 0; i < files.size(); ++i)
             QVERIFY2(bytesOf(folder.filePath(files[i])) == before[i], qPrintable(files[i]));
-        QVERIFY(dry.out.contains("Dry run, nothing was changed: 2 would be rewritten, 1 refused."));
+        QVERIFY(dry.out.contains("Dry run, nothing was changed: 2 would be rewritten, 1 refused, 0 not text."));
 
         const Run real = pictures({"relink", "gammel/", newPrefix, c.path()});
         QCOMPARE(real.code, 1);
@@ -366,6 +367,39 @@ private slots:
         QCOMPARE(section(dry.out, Refused), section(real.out, Refused));
         QCOMPARE(section(real.out, Rewritten).size(), 2);
         QCOMPARE(c.scalar("SELECT \"Billede\" FROM stm2manc WHERE \"Nummer\"=3").toString(), newPrefix + "æøå.jpg");
+    }
+
+    // A path stored as a blob or as bytes that are not UTF-8 is listed and
+    // kept byte for byte; the other paths are still rewritten.
+    void relinkKeepsWhatIsNotText()
+    {
+        Collection c;
+        touch(c.file("ny/1.jpg"));
+        c.addNumber("DK", "Danmark", 1, {}, {}, "/gammel/1.jpg");
+        c.addNumber("DK", "Danmark", 2);
+        c.addNumber("DK", "Danmark", 3);
+        c.addNumber("DK", "Danmark", 4);
+        // "/gammel/2.jpg" as a blob, "/gammel/\xff3.jpg" and "/andet/\xff4.jpg" as text
+        c.exec("UPDATE stm2manc SET \"Billede\"=X'2F67616D6D656C2F322E6A7067' WHERE \"Nummer\"=2");
+        c.exec("UPDATE stm2manc SET \"Billede\"=CAST(X'2F67616D6D656C2FFF332E6A7067' AS TEXT) WHERE \"Nummer\"=3");
+        c.exec("UPDATE stm2manc SET \"Billede\"=CAST(X'2F616E6465742FFF342E6A7067' AS TEXT) WHERE \"Nummer\"=4");
+        const QString stored = "SELECT group_concat(typeof(\"Billede\") || ':' || hex(\"Billede\"), ' ') FROM "
+                               "(SELECT \"Billede\" FROM stm2manc WHERE \"Nummer\">1 ORDER BY \"Nummer\")";
+        const QVariant before = c.scalar(stored);
+
+        const Run dry = pictures({"relink", "/gammel", c.path() + "/ny", c.path(), "--dry-run"});
+        const Run real = pictures({"relink", "/gammel", c.path() + "/ny", c.path()});
+        QVERIFY2(real.err.isEmpty(), qPrintable(real.err));
+        QCOMPARE(real.code, 1);
+        QCOMPARE(dry.code, 1);
+        QCOMPARE(c.scalar("SELECT \"Billede\" FROM stm2manc WHERE \"Nummer\"=1").toString(), c.path() + "/ny/1.jpg");
+        QCOMPARE(c.scalar(stored), before);
+        QCOMPARE(section(dry.out, WouldBe), section(real.out, Rewritten));
+        QCOMPARE(section(real.out, Rewritten).size(), 1);
+        QCOMPARE(section(dry.out, NotText), section(real.out, NotText));
+        QCOMPARE(section(real.out, NotText), (QStringList{"  Danmark, 2: /gammel/2.jpg (a blob)",
+                                                          "  Danmark, 3: /gammel/\uFFFD3.jpg (not UTF-8)"}));
+        QVERIFY2(real.out.contains("1 rewritten, 0 refused, 2 not text."), qPrintable(real.out));
     }
 
     void relinkWholeFolders_data()

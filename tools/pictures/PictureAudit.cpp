@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QMap>
 #include <QSet>
+#include <QStringDecoder>
 #include <QStringView>
 
 #include <optional>
@@ -48,7 +49,8 @@ QString fileKey(const QDir& base, const QString& path)
 // In the index's order, so the numbers come as the program lists them.
 QString selectSql()
 {
-    return QStringLiteral("SELECT \"Tæller\", \"Stamoplysning\", \"Nummer\", \"Type\", \"Billede\" FROM %1 "
+    return QStringLiteral("SELECT \"Tæller\", \"Stamoplysning\", \"Nummer\", \"Type\", typeof(\"Billede\"), "
+                          "CAST(\"Billede\" AS BLOB) FROM %1 "
                           "ORDER BY \"Land\", \"Stamoplysning\", \"Nummer\", \"Type\", \"Tæller\"")
         .arg(numbersTable().qualifiedName());
 }
@@ -127,7 +129,25 @@ QList<NumberRow> readNumbers(Database& db)
         const QVariant number = select.isInteger(2) ? QVariant(select.columnInt(2))
                                 : select.isNull(2)  ? QVariant()
                                                     : QVariant(select.columnText(2));
-        rows.append({select.columnInt(0), select.columnText(1), number, select.columnText(3), select.columnText(4)});
+        NumberRow row;
+        row.id = select.columnInt(0);
+        row.area = select.columnText(1);
+        row.number = number;
+        row.type = select.columnText(3);
+        // The stored bytes: a path that is not UTF-8 would not survive a round trip through QString.
+        const QByteArray bytes = select.column(5).toByteArray();
+        const QString type = select.columnText(4);
+        QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+        row.picture = decoder(bytes);
+        if (type == QLatin1String("blob"))
+            row.storage = NumberRow::Storage::Blob;
+        else if (type == QLatin1String("integer") || type == QLatin1String("real"))
+            row.storage = NumberRow::Storage::Number;
+        else if (decoder.hasError() || row.picture.toUtf8() != bytes)
+            row.storage = NumberRow::Storage::NotUtf8;
+        if (row.storage != NumberRow::Storage::Text)
+            row.bytes = bytes;
+        rows.append(row);
     }
     return rows;
 }
@@ -186,7 +206,14 @@ RelinkPlan planRelink(const QList<NumberRow>& rows, const QString& oldFolder, co
     if (oldFolder.isEmpty())
         return plan;
     const FieldDef& field = pictureField();
+    // Bytes as Latin-1 characters, so that the separators are found in any bytes.
+    const QString oldBytes = QString::fromLatin1(oldFolder.toUtf8());
     for (const NumberRow& row : rows) {
+        if (row.storage != NumberRow::Storage::Text) {
+            if (relinkedPath(QString::fromLatin1(row.bytes), oldBytes, QString()))
+                plan.notText << row;
+            continue;
+        }
         const std::optional<QString> newPath = relinkedPath(row.picture, oldFolder, newFolder);
         if (!newPath)
             continue;
@@ -202,7 +229,8 @@ RelinkPlan relink(Database& db, const QString& oldFolder, const QString& newFold
     db.requireWritable();
     db.requireUnchanged(TableId::Numbers);
     const QString file = QDir::toNativeSeparators(db.filePath(TableId::Numbers));
-    const QString update = QStringLiteral("UPDATE %1 SET \"Billede\"=?1 WHERE \"Tæller\"=?2 AND \"Billede\"=?3")
+    const QString update = QStringLiteral("UPDATE %1 SET \"Billede\"=?1 WHERE \"Tæller\"=?2 AND "
+                                          "typeof(\"Billede\")='text' AND \"Billede\"=?3")
                                .arg(numbersTable().qualifiedName());
     db.exec(TableId::Numbers, QStringLiteral("BEGIN IMMEDIATE"));
     try {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -19,7 +20,11 @@ struct NumberRow {
     QString area;    // `Stamoplysning`, the area's description
     QVariant number; // `Nummer` as stored: an integer, or null
     QString type;    // blank for none
-    QString picture; // `Billede` as stored
+    // `Billede` as text; exact only when it is stored as text (or null).
+    QString picture;
+    enum class Storage { Text, Blob, NotUtf8, Number };
+    Storage storage = Storage::Text;
+    QByteArray bytes; // as stored, when not as text
 };
 
 // Every number, in the numbers' own order. The numbers file is opened for
@@ -65,6 +70,9 @@ struct RelinkPlan {
     QList<Relink> rewrites;
     // The new path would not be stored as it is (longer than the field).
     QList<Relink> refused;
+    // Paths in the folder, as their bytes go, that are not stored as text:
+    // left as they are, byte for byte.
+    QList<NumberRow> notText;
 };
 
 // `path` moved from the folder `oldFolder` (its own folder or one above it,
