@@ -17,13 +17,17 @@ const char* const PicturesUsage =
     R"(  pictures [DIR] [--folder F]
                     list numbers whose picture file is missing, picture paths
                     probably cut at 75 characters and files named by several
-                    numbers; with --folder also the picture files in F whose
-                    names match no number. Only reads: works while Kvilbro runs
-  pictures relink OLD NEW [DIR] [--dry-run]
-                    rewrite every picture path that starts with OLD to start
-                    with NEW instead, in one change; a path that would grow past
-                    75 characters is listed and left as it was. --dry-run only
-                    shows what would change
+                    numbers; with --folder also the picture files in F that no
+                    number's picture path names, and the names in F the mass
+                    import reads no number from. Only reads: works while
+                    Kvilbro runs
+  pictures relink OLD NEW [DIR] [--dry-run] [--force]
+                    move every picture path in the folder OLD (or below it) to
+                    the folder NEW instead, in one change; a path that would
+                    grow past 75 characters, or that is not stored as text, is
+                    listed and left as it was. Says how many new paths name an
+                    existing file, and changes nothing when none does, unless
+                    --force is given. --dry-run only shows what would change
 )";
 
 namespace {
@@ -126,23 +130,31 @@ int check(const QString& dir, const QString& folder, bool withFolder, QTextStrea
     return 0;
 }
 
-int relink(const QString& oldFolder, const QString& newFolder, const QString& dir, bool dryRun, QTextStream& out)
+struct RelinkOptions {
+    bool dryRun = false;
+    bool force = false;
+};
+
+int relink(const QString& oldFolder, const QString& newFolder, const QString& dir, RelinkOptions options,
+           QTextStream& out, QTextStream& err)
 {
     pictureaudit::RelinkPlan plan;
-    if (dryRun) {
-        plan = pictureaudit::planRelink(pictureaudit::readNumbers(dir), oldFolder, newFolder);
+    if (options.dryRun) {
+        plan = pictureaudit::planRelink(pictureaudit::readNumbers(dir), oldFolder, newFolder, dir);
     } else {
         toolsupport::requireCollection(dir);
         // The store's connection: its checks, and the collection's one-writer lock.
         Database db(dir);
-        plan = pictureaudit::relink(db, oldFolder, newFolder);
+        plan = pictureaudit::relink(db, oldFolder, newFolder, options.force);
     }
     if (plan.rewrites.isEmpty() && plan.refused.isEmpty() && plan.notText.isEmpty()) {
         out << "No picture path lies in the folder " << shown(oldFolder) << "; nothing was changed.\n";
         return 0;
     }
+    const bool blocked = plan.namesNoFile() && !options.force;
+    const bool written = !options.dryRun && !blocked;
     const int width = pictureaudit::pictureWidth();
-    heading(out, dryRun ? QStringLiteral("Would be rewritten") : QStringLiteral("Rewritten"), plan.rewrites.size());
+    heading(out, written ? QStringLiteral("Rewritten") : QStringLiteral("Would be rewritten"), plan.rewrites.size());
     for (const pictureaudit::Relink& change : std::as_const(plan.rewrites))
         out << "  " << numberText(change.row) << ": " << shown(change.row.picture) << " -> " << shown(change.newPath)
             << "\n";
@@ -154,12 +166,21 @@ int relink(const QString& oldFolder, const QString& newFolder, const QString& di
     heading(out, QStringLiteral("Left unchanged, not stored as text"), plan.notText.size());
     for (const NumberRow& row : std::as_const(plan.notText))
         out << "  " << numberText(row) << ": " << shown(row.picture) << " (" << storageText(row.storage) << ")\n";
-    if (dryRun)
-        out << "Dry run, nothing was changed: " << plan.rewrites.size() << " would be rewritten, "
-            << plan.refused.size() << " refused, " << plan.notText.size() << " not text.\n";
-    else
+    if (!plan.rewrites.isEmpty())
+        out << plan.existing << " of the " << plan.rewrites.size() << " new paths name an existing file.\n";
+    if (written)
         out << plan.rewrites.size() << " rewritten, " << plan.refused.size() << " refused, " << plan.notText.size()
             << " not text.\n";
+    else
+        out << (options.dryRun ? "Dry run, nothing" : "Nothing") << " was changed: " << plan.rewrites.size()
+            << " would be rewritten, " << plan.refused.size() << " refused, " << plan.notText.size() << " not text.\n";
+    if (blocked) {
+        err << "None of the " << plan.rewrites.size() << " new paths names an existing file: is " << shown(newFolder)
+            << " the folder the pictures are in now? "
+            << (options.dryRun ? "The paths would not be rewritten" : "Nothing was changed")
+            << "; give --force to rewrite them anyway.\n";
+        return 1;
+    }
     return plan.refused.isEmpty() && plan.notText.isEmpty() ? 0 : 1;
 }
 
@@ -171,7 +192,8 @@ int runPicturesCommand(const QStringList& arguments, QTextStream& out, QTextStre
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
     const QCommandLineOption folder(QStringLiteral("folder"), QString(), QStringLiteral("F"));
     const QCommandLineOption dryRun(QStringLiteral("dry-run"));
-    parser.addOptions({folder, dryRun});
+    const QCommandLineOption force(QStringLiteral("force"));
+    parser.addOptions({folder, dryRun, force});
     if (!parser.parse(QStringList{QStringLiteral("pictures")} + arguments))
         return usageError(err, parser.errorText());
     const QStringList args = parser.positionalArguments();
@@ -185,10 +207,12 @@ int runPicturesCommand(const QStringList& arguments, QTextStream& out, QTextStre
                 return usageError(err, QStringLiteral("'pictures relink' needs OLD and NEW, and at most a folder."));
             if (args[1].isEmpty())
                 return usageError(err, QStringLiteral("OLD must not be empty: it would match every picture path."));
-            code = relink(args[1], args[2], args.value(3), parser.isSet(dryRun), out);
+            code = relink(args[1], args[2], args.value(3), {parser.isSet(dryRun), parser.isSet(force)}, out, err);
         } else {
-            if (parser.isSet(dryRun))
-                return usageError(err, QStringLiteral("--dry-run goes with 'pictures relink' only."));
+            if (parser.isSet(dryRun) || parser.isSet(force))
+                return usageError(err,
+                                  QStringLiteral("--%1 goes with 'pictures relink' only.")
+                                      .arg(parser.isSet(dryRun) ? QStringLiteral("dry-run") : QStringLiteral("force")));
             if (args.size() > 1)
                 return usageError(err, QStringLiteral("'pictures' takes at most one folder."));
             if (parser.isSet(folder) && parser.value(folder).isEmpty())
@@ -196,6 +220,7 @@ int runPicturesCommand(const QStringList& arguments, QTextStream& out, QTextStre
             code = check(args.value(0), parser.value(folder), parser.isSet(folder), out);
         }
         out.flush();
+        err.flush();
         return code;
     } catch (const Error& e) {
         out.flush();

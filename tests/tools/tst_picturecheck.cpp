@@ -261,6 +261,7 @@ private slots:
             << "ok" << QStringList{"@", "--folder", "@/mangler"} << "does not exist";
         QTest::newRow("unknown option") << "ok" << QStringList{"@", "--fast"} << "Unknown option";
         QTest::newRow("dry run without relink") << "ok" << QStringList{"@", "--dry-run"} << "--dry-run goes with";
+        QTest::newRow("force without relink") << "ok" << QStringList{"@", "--force"} << "--force goes with";
         QTest::newRow("two folders") << "ok" << QStringList{"@", "@"} << "at most one folder";
         QTest::newRow("relink without prefixes") << "ok" << QStringList{"relink", "a"} << "needs OLD and NEW";
         QTest::newRow("relink with empty old") << "ok" << QStringList{"relink", "", "b", "@"} << "must not be empty";
@@ -316,6 +317,7 @@ private slots:
         const QString fits = pathOfLength(newPrefix, 75).mid(newPrefix.size());
         const QString fitsCombining = pathOfLength(newPrefix, 75, 2).mid(newPrefix.size());
         const QString tooLong = pathOfLength(newPrefix, 76).mid(newPrefix.size());
+        touch(newPrefix + fits);
         c.addNumber("DK", "Danmark", 1, {}, {}, oldPrefix + fits);
         c.addNumber("DK", "Danmark", 2, {}, {}, oldPrefix + tooLong);
         c.addNumber("DK", "Danmark", 3, {}, {}, oldPrefix + fitsCombining);
@@ -344,6 +346,7 @@ private slots:
     {
         Collection c;
         const QString newPrefix = c.path() + "/billeder/";
+        touch(newPrefix + "1.jpg");
         c.addNumber("DK", "Danmark", 1, {}, {}, "gammel/1.jpg");
         c.addNumber("DK", "Danmark", 2, "b", {}, "gammel/" + pathOfLength(newPrefix, 76).mid(newPrefix.size()));
         c.addNumber("FR", "Færøerne", 3, {}, {}, "gammel/æøå.jpg");
@@ -400,6 +403,47 @@ private slots:
         QCOMPARE(section(real.out, NotText), (QStringList{"  Danmark, 2: /gammel/2.jpg (a blob)",
                                                           "  Danmark, 3: /gammel/\uFFFD3.jpg (not UTF-8)"}));
         QVERIFY2(real.out.contains("1 rewritten, 0 refused, 2 not text."), qPrintable(real.out));
+    }
+
+    void relinkToMissingFiles_data()
+    {
+        QTest::addColumn<QStringList>("present");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<bool>("written");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("none present") << QStringList() << QStringList() << 1 << false << "0 of the 2 new paths";
+        QTest::newRow("none present, dry run")
+            << QStringList() << QStringList{"--dry-run"} << 1 << false << "0 of the 2 new paths";
+        QTest::newRow("none present, forced")
+            << QStringList() << QStringList{"--force"} << 0 << true << "0 of the 2 new paths";
+        QTest::newRow("one present") << QStringList{"ny/1.jpg"} << QStringList() << 0 << true << "1 of the 2 new paths";
+        QTest::newRow("one present, dry run")
+            << QStringList{"ny/1.jpg"} << QStringList{"--dry-run"} << 0 << false << "1 of the 2 new paths";
+    }
+
+    // Paths that would all name no file are refused, unless forced: the new
+    // folder is most likely mistyped.
+    void relinkToMissingFiles()
+    {
+        QFETCH(QStringList, present);
+        QFETCH(QStringList, options);
+        QFETCH(int, code);
+        QFETCH(bool, written);
+        QFETCH(QString, said);
+        Collection c;
+        for (const QString& file : present)
+            touch(c.file(file));
+        c.addNumber("DK", "Danmark", 1, {}, {}, "gammel/1.jpg");
+        c.addNumber("DK", "Danmark", 2, {}, {}, "gammel/2.jpg");
+
+        const Run r = pictures(QStringList{"relink", "gammel", "ny", c.path()} + options);
+        QCOMPARE(r.code, code);
+        QVERIFY2(r.out.contains(said + " name an existing file."), qPrintable(r.out));
+        QCOMPARE(section(r.out, written ? Rewritten : WouldBe).size(), 2);
+        QCOMPARE(r.err.contains("None of the 2 new paths names an existing file"), code == 1);
+        QVERIFY2(code == 0 || r.err.contains("--force"), qPrintable(r.err));
+        QCOMPARE(c.count("stm2manc", "\"Billede\" LIKE 'ny/%'"), written ? 2 : 0);
     }
 
     void relinkWholeFolders_data()
@@ -482,6 +526,7 @@ private slots:
     {
         Collection c;
         c.addNumber("DK", "Danmark", 1, {}, {}, "gammel/1.jpg");
+        touch(c.file("ny/1.jpg"));
         QProcess holder;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(HoldVariable, c.path());

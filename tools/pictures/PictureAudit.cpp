@@ -200,7 +200,8 @@ QStringList unreadableNames(const QStringList& names)
     return unreadable;
 }
 
-RelinkPlan planRelink(const QList<NumberRow>& rows, const QString& oldFolder, const QString& newFolder)
+RelinkPlan planRelink(const QList<NumberRow>& rows, const QString& oldFolder, const QString& newFolder,
+                      const QString& folder)
 {
     RelinkPlan plan;
     if (oldFolder.isEmpty())
@@ -221,10 +222,13 @@ RelinkPlan planRelink(const QList<NumberRow>& rows, const QString& oldFolder, co
         // Never cut: a cut path names another file, or none.
         (storedAsIs(field, change.newPath) ? plan.rewrites : plan.refused) << change;
     }
+    const QDir base(absoluteFolder(folder));
+    for (const Relink& change : std::as_const(plan.rewrites))
+        plan.existing += QFileInfo(base.absoluteFilePath(change.newPath)).isFile() ? 1 : 0;
     return plan;
 }
 
-RelinkPlan relink(Database& db, const QString& oldFolder, const QString& newFolder)
+RelinkPlan relink(Database& db, const QString& oldFolder, const QString& newFolder, bool force)
 {
     db.requireWritable();
     db.requireUnchanged(TableId::Numbers);
@@ -234,7 +238,11 @@ RelinkPlan relink(Database& db, const QString& oldFolder, const QString& newFold
                                .arg(numbersTable().qualifiedName());
     db.exec(TableId::Numbers, QStringLiteral("BEGIN IMMEDIATE"));
     try {
-        const RelinkPlan plan = planRelink(readNumbers(db), oldFolder, newFolder);
+        const RelinkPlan plan = planRelink(readNumbers(db), oldFolder, newFolder, db.folder());
+        if (plan.namesNoFile() && !force) {
+            db.exec(TableId::Numbers, QStringLiteral("ROLLBACK"));
+            return plan;
+        }
         for (const Relink& change : plan.rewrites) {
             // A statement of its own each time: the borrowed one is reset when it goes.
             Statement statement = db.prepare(TableId::Numbers, update);

@@ -73,6 +73,11 @@ struct RelinkPlan {
     // Paths in the folder, as their bytes go, that are not stored as text:
     // left as they are, byte for byte.
     QList<NumberRow> notText;
+    // Rewrites whose new path names an existing file.
+    qsizetype existing = 0;
+
+    // Not one new path names a file: most likely NEW is not the right folder.
+    bool namesNoFile() const { return !rewrites.isEmpty() && existing == 0; }
 };
 
 // `path` moved from the folder `oldFolder` (its own folder or one above it,
@@ -82,13 +87,15 @@ struct RelinkPlan {
 // not one.
 std::optional<QString> relinkedPath(const QString& path, const QString& oldFolder, const QString& newFolder);
 
-// The paths in `oldFolder`, moved to `newFolder`.
-RelinkPlan planRelink(const QList<NumberRow>& rows, const QString& oldFolder, const QString& newFolder);
+// The paths in `oldFolder`, moved to `newFolder`; relative new paths name
+// files in `folder`, the collection's.
+RelinkPlan planRelink(const QList<NumberRow>& rows, const QString& oldFolder, const QString& newFolder,
+                      const QString& folder);
 
 // Applies the plan's rewrites in one transaction of the store's connection,
-// made from the rows as they are once the transaction has begun. Throws Error;
-// then nothing was changed.
-RelinkPlan relink(Database& db, const QString& oldFolder, const QString& newFolder);
+// made from the rows as they are once the transaction has begun; when the
+// plan names no file, only with `force`. Throws Error; then nothing was changed.
+RelinkPlan relink(Database& db, const QString& oldFolder, const QString& newFolder, bool force);
 
 // `Billede`'s width in characters.
 int pictureWidth();
