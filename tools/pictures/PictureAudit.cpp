@@ -161,7 +161,7 @@ Findings examine(const QList<NumberRow>& rows, const QString& folder)
     for (const NumberRow& row : rows) {
         if (row.picture.isEmpty())
             continue;
-        if (!QFileInfo(base.absoluteFilePath(row.picture)).isFile())
+        if (!QFileInfo(QDir::cleanPath(base.absoluteFilePath(row.picture))).isFile())
             (characterCount(row.picture) == width ? findings.probablyCut : findings.missing) << row;
         byFile[fileKey(base, row.picture)] << row;
     }
@@ -224,7 +224,7 @@ RelinkPlan planRelink(const QList<NumberRow>& rows, const QString& oldFolder, co
     }
     const QDir base(absoluteFolder(folder));
     for (const Relink& change : std::as_const(plan.rewrites))
-        plan.existing += QFileInfo(base.absoluteFilePath(change.newPath)).isFile() ? 1 : 0;
+        plan.existing += QFileInfo(QDir::cleanPath(base.absoluteFilePath(change.newPath))).isFile() ? 1 : 0;
     return plan;
 }
 
