@@ -11,9 +11,20 @@ bool hasDrive(const QString& path)
     return path.size() >= 2 && path[1] == u':' && path[0].isLetter() && path[0].unicode() < 0x80;
 }
 
+// Empty when a ".." in `rest` climbs above `root`: the path would name a file
+// outside the pictures' folder.
 QString joined(const QString& root, QString rest)
 {
     rest.replace(u'\\', u'/');
+    qsizetype depth = 0;
+    for (const QStringView part : QStringView(rest).split(u'/', Qt::SkipEmptyParts)) {
+        if (part == u"..") {
+            if (--depth < 0)
+                return {};
+        } else if (part != u".") {
+            ++depth;
+        }
+    }
     while (rest.startsWith(u'/'))
         rest.remove(0, 1);
     return QDir::cleanPath(root + u'/' + rest);

@@ -46,7 +46,8 @@ const QString LongRemark = QStringLiteral("Købt på auktion i Århus, tænder s
 // An old collection: two areas, five numbers (one with no area, one whose
 // number is no whole number), one collector. Names in mixed letter case.
 void writeOldCollection(const QString& dir, int codePage, int versionId, int declared = 0,
-                        bool encryptCollector = false)
+                        bool encryptCollector = false,
+                        const QString& picture = QStringLiteral("C:\\Frimærker\\DK\\1.jpg"))
 {
     QDir().mkpath(dir);
     PxTable areas;
@@ -57,7 +58,7 @@ void writeOldCollection(const QString& dir, int codePage, int versionId, int dec
     numbers.fields = pxtest::numberFields();
     numbers.rows = {
         {QStringLiteral("DK"), QStringLiteral("Danmark"), 1.0, QVariant(), QStringLiteral("x"), QVariant(),
-         QStringLiteral("x"), QStringLiteral("C:\\Frimærker\\DK\\1.jpg"), LongRemark, 10},
+         QStringLiteral("x"), picture, LongRemark, 10},
         {QStringLiteral("DK"), QStringLiteral("Danmark"), 2.0, QStringLiteral("a"), QVariant(), QVariant(), QVariant(),
          QVariant(), QStringLiteral("Små tænder"), 11},
         {QStringLiteral("FR"), QStringLiteral("Færøerne"), 0.0, QVariant(), QVariant(), QVariant(), QVariant(),
@@ -183,26 +184,44 @@ private slots:
     void pictureRoot_data()
     {
         QTest::addColumn<QString>("root");
+        QTest::addColumn<QString>("old");
         QTest::addColumn<QString>("stored");
-        QTest::newRow("drive root") << "/srv/billeder"
-                                    << "/srv/billeder/Frimærker/DK/1.jpg";
-        QTest::newRow("folder under a drive") << "c:\\frimærker\\=/srv/b"
-                                              << "/srv/b/DK/1.jpg";
-        QTest::newRow("another folder") << "D:\\Andet\\=/srv/b"
-                                        << "C:\\Frimærker\\DK\\1.jpg";
+        const QString dk1 = QStringLiteral("C:\\Frimærker\\DK\\1.jpg");
+        QTest::newRow("drive root") << "/srv/billeder" << dk1 << "/srv/billeder/Frimærker/DK/1.jpg";
+        QTest::newRow("folder under a drive") << "c:\\frimærker\\=/srv/b" << dk1 << "/srv/b/DK/1.jpg";
+        QTest::newRow("another folder") << "D:\\Andet\\=/srv/b" << dk1 << dk1;
+        QTest::newRow("'..' inside the root") << "/srv/billeder"
+                                              << "C:\\Frimærker\\DK\\..\\FR\\1.jpg"
+                                              << "/srv/billeder/Frimærker/FR/1.jpg";
+        // A path that climbs out of the root is kept as it was, not mapped.
+        QTest::newRow("'..' out of the root") << "/srv/billeder"
+                                              << "C:\\Frimærker\\..\\..\\etc\\passwd"
+                                              << "C:\\Frimærker\\..\\..\\etc\\passwd";
+        QTest::newRow("'..' out of a mapped folder") << "C:\\Frimærker\\=/srv/b"
+                                                     << "C:\\Frimærker\\..\\etc/passwd"
+                                                     << "C:\\Frimærker\\..\\etc/passwd";
+        QTest::newRow("'..' out of a drive") << "/srv/billeder"
+                                             << "C:..\\passwd"
+                                             << "C:..\\passwd";
     }
     void pictureRoot()
     {
         QFETCH(QString, root);
+        QFETCH(QString, old);
         QFETCH(QString, stored);
         QTemporaryDir work;
-        writeOldCollection(work.filePath(QStringLiteral("old")), 865, 12);
+        writeOldCollection(work.filePath(QStringLiteral("old")), 865, 12, 0, false, old);
         const Run r = tables({QStringLiteral("import-paradox"), work.filePath(QStringLiteral("old")),
                               work.filePath(QStringLiteral("new")), QStringLiteral("--picture-root"), root});
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QCOMPARE(rows(work.filePath(QStringLiteral("new/stm2manc.DB")),
                       "SELECT Billede FROM stm2manc WHERE Tæller = 10")[0][0],
                  stored);
+        if (stored == old) {
+            const QString report = readText(work.filePath(QStringLiteral("new/import-report.txt")));
+            QVERIFY2(report.contains(QStringLiteral("stm2manc.DB, row 1: picture path \"%1\" kept as it is.").arg(old)),
+                     qPrintable(report));
+        }
         // A path without a drive or backslashes is left alone.
         QCOMPARE(rows(work.filePath(QStringLiteral("new/stm2manc.DB")),
                       "SELECT Billede FROM stm2manc WHERE Tæller = 12")[0][0],
