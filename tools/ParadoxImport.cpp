@@ -3,11 +3,11 @@
 #include "CollectionLock.h"
 #include "Error.h"
 #include "TableFiles.h"
+#include "WorkFolder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 #include <filesystem>
 #include <system_error>
@@ -92,7 +92,10 @@ void importParadox(const ImportRequest& request, QTextStream& out)
     const auto lock = CollectionLock::acquire(newPath);
 
     // Made beside the new folder, so that the finished files are moved, not copied.
-    QTemporaryDir work(QFileInfo(newPath).absolutePath() + QStringLiteral("/.kvilbro-import-XXXXXX"));
+    const QString parent = QFileInfo(newPath).absolutePath();
+    const QString prefix = QStringLiteral(".kvilbro-import-");
+    WorkFolder::removeAbandoned(parent, prefix);
+    WorkFolder work(parent, prefix);
     if (!work.isValid())
         throw Error(QStringLiteral("No working folder can be made beside %1 (%2).")
                         .arg(QDir::toNativeSeparators(newPath), work.errorString()));

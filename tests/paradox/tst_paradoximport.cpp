@@ -6,6 +6,7 @@
 #include "ParadoxHeader.h"
 #include "ParadoxWriter.h"
 #include "ToolRun.h"
+#include "WorkFolder.h"
 
 #include <QDate>
 #include <QDir>
@@ -287,6 +288,27 @@ private slots:
         r = tables({QStringLiteral("import-paradox"), old, old, QStringLiteral("--replace")});
         QCOMPARE(r.code, 1);
         QVERIFY(r.err.contains(QLatin1String("another folder")));
+    }
+
+    // Work folders a kill left beside the new folder go with the next import;
+    // one whose maker still works in it stays.
+    void abandonedWorkFolders()
+    {
+        QTemporaryDir work;
+        const QString old = work.filePath(QStringLiteral("old")), fresh = work.filePath(QStringLiteral("new"));
+        writeOldCollection(old, 865, 12);
+        const QString dead = work.filePath(QStringLiteral(".kvilbro-import-dead01"));
+        QVERIFY(QDir().mkpath(dead));
+        for (const QString& name : {WorkFolder::lockFileName(), QStringLiteral("stm2manc.DB")}) {
+            QFile f(QDir(dead).filePath(name));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        WorkFolder living(work.path(), QStringLiteral(".kvilbro-import-"));
+        QVERIFY(living.isValid());
+        const Run r = tables({QStringLiteral("import-paradox"), old, fresh});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QVERIFY(!QFileInfo::exists(dead));
+        QVERIFY(QFileInfo(living.path()).isDir());
     }
 
     // A table that cannot be read stops the import before anything reaches the new folder.
