@@ -9,8 +9,12 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace kvilbro::tablefiles {
 
@@ -35,6 +39,40 @@ void moveInto(const QString& from, const QString& to)
         throw Error(QStringLiteral("%1 cannot be moved to %2 (%3).")
                         .arg(QDir::toNativeSeparators(from), QDir::toNativeSeparators(to),
                              QString::fromLocal8Bit(ec.message().c_str())));
+}
+
+QString systemError()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+const QStringList& journalSuffixes()
+{
+    static const QStringList suffixes{QStringLiteral("-journal"), QStringLiteral("-wal"), QStringLiteral("-shm")};
+    return suffixes;
+}
+
+// A journal beside a table about to be replaced must be one unlink() removes.
+void refuseOddJournals(const QString& table)
+{
+    for (const QString& suffix : journalSuffixes()) {
+        struct stat st {};
+        const QString journal = table + suffix;
+        if (::lstat(QFile::encodeName(journal).constData(), &st) == 0 && S_ISDIR(st.st_mode))
+            throw Error(QStringLiteral("%1 is a folder, not a journal; nothing was replaced.")
+                            .arg(QDir::toNativeSeparators(journal)));
+    }
+}
+
+// A journal left beside a replaced file would be played back into the new one.
+void removeJournals(const QString& table)
+{
+    for (const QString& suffix : journalSuffixes()) {
+        const QString journal = table + suffix;
+        if (::unlink(QFile::encodeName(journal).constData()) != 0 && errno != ENOENT)
+            throw Error(QStringLiteral("%1 cannot be removed (%2); run the import again once it can.")
+                            .arg(QDir::toNativeSeparators(journal), systemError()));
+    }
 }
 
 void summarise(QTextStream& out, const QString& file, const TableCounts& c)
@@ -127,11 +165,11 @@ void importParadox(const ImportRequest& request, QTextStream& out)
     report.flush();
     reportFile.close();
 
+    for (const TableDef* def : TableDef::all())
+        refuseOddJournals(newDir.filePath(def->fileName));
     for (const TableDef* def : TableDef::all()) {
         const QString target = newDir.filePath(def->fileName);
-        // An old journal beside a replaced file would be read into the new one.
-        QFile::remove(target + QStringLiteral("-wal"));
-        QFile::remove(target + QStringLiteral("-shm"));
+        removeJournals(target);
         moveInto(QDir(work.path()).filePath(def->fileName), target);
     }
     moveInto(reportFile.fileName(), newDir.filePath(importReportName()));

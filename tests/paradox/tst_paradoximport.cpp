@@ -290,6 +290,43 @@ private slots:
         QVERIFY(r.err.contains(QLatin1String("another folder")));
     }
 
+    // A replaced file's rollback journal, left by a program that stopped in
+    // the middle of a change, is not played back into the new file.
+    void hotJournalOfReplacedFile()
+    {
+        QTemporaryDir work;
+        const QString old = work.filePath(QStringLiteral("old")), fresh = work.filePath(QStringLiteral("new"));
+        writeOldCollection(old, 865, 12);
+        QCOMPARE(tables({QStringLiteral("create"), fresh}).code, 0);
+        test::Collection before;
+        before.addArea("DK", "Danmark");
+        for (int n = 1; n <= 300; ++n)
+            before.addNumber("DK", "Danmark", n, {}, {}, {}, QString(40, u'x'));
+        before.closeConnections();
+        sqlite3* writer = nullptr;
+        sqlite3_open(QFile::encodeName(before.file("stm2manc.DB")).constData(), &writer);
+        QCOMPARE(sqlite3_exec(writer,
+                              "PRAGMA journal_mode=DELETE; PRAGMA cache_size=2; BEGIN; "
+                              "UPDATE stm2manc SET \"O\" = 'O', \"Bemærkning\" = 'ikke gemt'",
+                              nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        // The file and its journal as a kill in the middle of the change leaves them.
+        for (const QString f : {"stm2manc.DB", "stm2manc.DB-journal"}) {
+            QFile::remove(fresh + u'/' + f);
+            QVERIFY(QFile::copy(before.file(f), fresh + u'/' + f));
+        }
+        sqlite3_exec(writer, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(writer);
+
+        const Run r = tables({QStringLiteral("import-paradox"), old, fresh, QStringLiteral("--replace")});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        const Run c = tables({QStringLiteral("check"), fresh});
+        QVERIFY2(c.code == 0, qPrintable(c.err));
+        QCOMPARE(rows(fresh + QStringLiteral("/stm2manc.DB"), "SELECT count(*) FROM stm2manc")[0][0],
+                 QStringLiteral("4"));
+        QVERIFY(!QFileInfo::exists(fresh + QStringLiteral("/stm2manc.DB-journal")));
+    }
+
     // Work folders a kill left beside the new folder go with the next import;
     // one whose maker still works in it stays.
     void abandonedWorkFolders()
