@@ -2,6 +2,7 @@
 
 #include "CollectionLock.h"
 #include "Error.h"
+#include "FileCheck.h"
 #include "TableFiles.h"
 #include "WorkFolder.h"
 
@@ -10,7 +11,9 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <system_error>
@@ -46,6 +49,20 @@ QString systemError()
     return QString::fromLocal8Bit(std::strerror(errno));
 }
 
+// Makes the renames and removals in `dir` so far survive a power cut.
+void syncFolder(const QString& dir)
+{
+    const int fd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0 || ::fsync(fd) != 0) {
+        const QString why = systemError();
+        if (fd >= 0)
+            ::close(fd);
+        throw Error(
+            QStringLiteral("The folder %1 cannot be written to disk (%2).").arg(QDir::toNativeSeparators(dir), why));
+    }
+    ::close(fd);
+}
+
 const QStringList& journalSuffixes()
 {
     static const QStringList suffixes{QStringLiteral("-journal"), QStringLiteral("-wal"), QStringLiteral("-shm")};
@@ -73,6 +90,32 @@ void removeJournals(const QString& table)
             throw Error(QStringLiteral("%1 cannot be removed (%2); run the import again once it can.")
                             .arg(QDir::toNativeSeparators(journal), systemError()));
     }
+}
+
+// Writes the marker that the tables of `dir` are being switched, on disk
+// before the first table is moved. It names the command that finishes the switch.
+void writeSwitchMarker(const QString& dir, const QString& command)
+{
+    const QString marker = QDir(dir).filePath(filecheck::unfinishedImportMarker());
+    const QString fresh = marker + QStringLiteral(".new");
+    const QByteArray freshName = QFile::encodeName(fresh);
+    // Whatever lies under the new name is ours to replace: it is removed, never written through.
+    ::unlink(freshName.constData());
+    const int fd = ::open(freshName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    const QByteArray text = command.toUtf8() + '\n';
+    const bool written =
+        fd >= 0 && ::write(fd, text.constData(), size_t(text.size())) == text.size() && ::fsync(fd) == 0;
+    const QString why = systemError();
+    if (fd >= 0)
+        ::close(fd);
+    // A marker a stopped run left stays until this one's is in its place.
+    if (!written || ::rename(freshName.constData(), QFile::encodeName(marker).constData()) != 0) {
+        const QString reason = written ? systemError() : why;
+        ::unlink(freshName.constData());
+        throw Error(QStringLiteral("%1 cannot be written (%2); nothing was replaced.")
+                        .arg(QDir::toNativeSeparators(marker), reason));
+    }
+    syncFolder(dir);
 }
 
 void summarise(QTextStream& out, const QString& file, const TableCounts& c)
@@ -165,13 +208,30 @@ void importParadox(const ImportRequest& request, QTextStream& out)
     report.flush();
     reportFile.close();
 
+    // The three tables are switched all or nothing: the marker, on disk before
+    // the first rename, keeps the program and check off a folder that holds new
+    // tables beside old ones, until a repeated import finishes the switch.
     for (const TableDef* def : TableDef::all())
         refuseOddJournals(newDir.filePath(def->fileName));
+    writeSwitchMarker(newPath,
+                      QStringLiteral("kvilbro-tables import-paradox %1 %2 --replace")
+                          .arg(QDir::toNativeSeparators(oldDir.absolutePath()), QDir::toNativeSeparators(newPath)));
+    // For the tests: a kill after this many tables were moved in.
+    const int killAfter = qEnvironmentVariableIntValue("KVILBRO_TEST_KILL_IMPORT_AFTER_MOVES");
+    int moved = 0;
     for (const TableDef* def : TableDef::all()) {
         const QString target = newDir.filePath(def->fileName);
         removeJournals(target);
         moveInto(QDir(work.path()).filePath(def->fileName), target);
+        if (++moved == killAfter)
+            ::raise(SIGKILL);
     }
+    syncFolder(newPath);
+    if (::unlink(QFile::encodeName(newDir.filePath(filecheck::unfinishedImportMarker())).constData()) != 0)
+        throw Error(
+            QStringLiteral("The tables are in place, but %1 cannot be removed (%2).")
+                .arg(QDir::toNativeSeparators(newDir.filePath(filecheck::unfinishedImportMarker())), systemError()));
+    syncFolder(newPath);
     moveInto(reportFile.fileName(), newDir.filePath(importReportName()));
     writeStartFiles(newPath);
     out << "The report is in " << QDir::toNativeSeparators(newDir.filePath(importReportName())) << "\n";

@@ -282,6 +282,11 @@ void writeDemo(const QString& dir, const QString& finalDir)
 QStringList check(const QString& dir)
 {
     QStringList faults;
+    const QString folder = QDir(dir.isEmpty() ? QStringLiteral(".") : dir).absolutePath();
+    if (filecheck::importUnfinished(folder))
+        faults << QStringLiteral("%1: an import was stopped before all three tables were moved in; run "
+                                 "kvilbro-tables import-paradox OLD_DIR %1 --replace again.")
+                      .arg(QDir::toNativeSeparators(folder));
     for (const TableDef* def : TableDef::all()) {
         const QString file = pathIn(dir, *def);
         const QString name = def->fileName;

@@ -181,6 +181,7 @@ bool writable(const QString& path)
 Database::Database(const QString& directory, Access access)
     : directory_(QDir(directory.isEmpty() ? QStringLiteral(".") : directory).absolutePath())
 {
+    filecheck::refuseUnfinishedImport(directory_);
     bool filesWritable = access == Access::AsAllowed && writable(directory_);
     for (const TableDef* def : TableDef::all()) {
         const QFileInfo info(filePath(def->id));

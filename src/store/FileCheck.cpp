@@ -1,7 +1,9 @@
 #include "FileCheck.h"
 
+#include "Error.h"
 #include "StoreMessages.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSet>
 #include <QtEndian>
@@ -10,6 +12,7 @@
 
 #include <cerrno>
 #include <limits>
+#include <sys/stat.h>
 
 namespace kvilbro::filecheck {
 
@@ -264,6 +267,26 @@ bool isParadoxTable(const QString& path)
     const int version = quint8(head[0x39]);
     return u16(0x00) > 0 && u16(0x02) >= 0x58 && (fileType == 0 || fileType == 2) && blockKiB >= 1 && blockKiB <= 32 &&
            u16(0x21) > 0 && version >= 3 && version <= 12;
+}
+
+QString unfinishedImportMarker()
+{
+    return QStringLiteral(".kvilbro-replacing");
+}
+
+bool importUnfinished(const QString& folder)
+{
+    struct stat st {};
+    const QByteArray path = QFile::encodeName(QDir(folder).filePath(unfinishedImportMarker()));
+    // Anything under the name counts, a link that leads nowhere too.
+    return ::lstat(path.constData(), &st) == 0;
+}
+
+void refuseUnfinishedImport(const QString& folder)
+{
+    if (importUnfinished(folder))
+        throw Error(storemessages::unfinishedImport(QDir::toNativeSeparators(QDir(folder).absolutePath())),
+                    Error::Kind::Engine);
 }
 
 bool rowIdsNeverReused(sqlite3* db, const QString& schema, const TableDef& def)

@@ -31,6 +31,15 @@ QStringList dataFaults(sqlite3* db, const QString& schema, const TableDef& def, 
 // files of an old collection, kept under the same names.
 bool isParadoxTable(const QString& path);
 
+// The file an import writes into a collection folder before it moves the new
+// tables in, and removes once all three are there: while it is there, the
+// folder may hold new tables beside old ones.
+QString unfinishedImportMarker();
+// Whether `folder` holds that file (or anything else under its name).
+bool importUnfinished(const QString& folder);
+// Throws Error, naming the import to run again, when `folder` holds that file.
+void refuseUnfinishedImport(const QString& folder);
+
 // Whether the row id field counts up for ever (AUTOINCREMENT), so that a
 // deleted row's id is never given to a new row.
 bool rowIdsNeverReused(sqlite3* db, const QString& schema, const TableDef& def);

@@ -21,6 +21,13 @@ QString paradoxTable(const QString& path)
         .arg(path);
 }
 
+QString unfinishedImport(const QString& folder)
+{
+    return QStringLiteral("Samlingen i mappen %1 er kun delvis erstattet, fordi en import blev afbrudt. Kør importen "
+                          "igen med kommandoen: kvilbro-tables import-paradox GAMMEL_MAPPE %1 --replace")
+        .arg(folder);
+}
+
 QString noTable(const QString& file, const QString& table)
 {
     return QStringLiteral("Tabelfilen %1 indeholder ikke tabellen %2.").arg(file, table);

@@ -8,6 +8,7 @@ namespace kvilbro::storemessages {
 QString missingFile(const QString& file, const QString& folder);
 QString notAFile(const QString& path);
 QString paradoxTable(const QString& path);
+QString unfinishedImport(const QString& folder);
 QString noTable(const QString& file, const QString& table);
 QString missingField(const QString& file, const QString& field);
 QString wrongFieldType(const QString& field, const QString& file, const QString& type);

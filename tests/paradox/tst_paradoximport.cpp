@@ -290,6 +290,57 @@ private slots:
         QVERIFY(r.err.contains(QLatin1String("another folder")));
     }
 
+    // A kill between the renames of --replace leaves new tables beside old
+    // ones: the program and check refuse the folder until the import is run again.
+    void stoppedSwitch_data()
+    {
+        QTest::addColumn<int>("moved");
+        QTest::newRow("after the numbers") << 1;
+        QTest::newRow("after the areas") << 2;
+    }
+    void stoppedSwitch()
+    {
+        QFETCH(int, moved);
+        QTemporaryDir work;
+        const QString old = work.filePath(QStringLiteral("old")), fresh = work.filePath(QStringLiteral("new"));
+        writeOldCollection(old, 865, 12);
+        QCOMPARE(tables({QStringLiteral("create"), fresh}).code, 0);
+        qputenv("KVILBRO_TEST_KILL_IMPORT_AFTER_MOVES", QByteArray::number(moved));
+        Run r = tables({QStringLiteral("import-paradox"), old, fresh, QStringLiteral("--replace")});
+        qunsetenv("KVILBRO_TEST_KILL_IMPORT_AFTER_MOVES");
+        QVERIFY2(r.code == -1, qPrintable(r.out));
+        QCOMPARE(rows(fresh + QStringLiteral("/stm2manc.DB"), "SELECT count(*) FROM stm2manc")[0][0],
+                 QStringLiteral("4"));
+        QCOMPARE(rows(fresh + QStringLiteral("/Bruger2.db"), "SELECT count(*) FROM Bruger2")[0][0],
+                 QStringLiteral("0"));
+        try {
+            Database db(fresh);
+            QFAIL("the program opened a half-replaced collection");
+        } catch (const Error& e) {
+            QCOMPARE(e.kind(), Error::Kind::Engine);
+            QCOMPARE(e.message(),
+                     QStringLiteral("Samlingen i mappen %1 er kun delvis erstattet, fordi en import blev afbrudt. "
+                                    "Kør importen igen med kommandoen: kvilbro-tables import-paradox GAMMEL_MAPPE "
+                                    "%1 --replace")
+                         .arg(QDir::toNativeSeparators(fresh)));
+        }
+        const Run c = tables({QStringLiteral("check"), fresh});
+        QCOMPARE(c.code, 1);
+        QVERIFY2(c.err.contains(QLatin1String("import-paradox OLD_DIR")), qPrintable(c.err));
+
+        r = tables({QStringLiteral("import-paradox"), old, fresh, QStringLiteral("--replace")});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        {
+            Database db(fresh);
+        }
+        QVERIFY(tables({QStringLiteral("check"), fresh}).code == 0);
+        QCOMPARE(rows(fresh + QStringLiteral("/Bruger2.db"), "SELECT count(*) FROM Bruger2")[0][0],
+                 QStringLiteral("1"));
+        // The killed run's work folder went with the second run.
+        QCOMPARE(QDir(work.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 (QStringList{"new", "old"}));
+    }
+
     // A replaced file's rollback journal, left by a program that stopped in
     // the middle of a change, is not played back into the new file.
     void hotJournalOfReplacedFile()
