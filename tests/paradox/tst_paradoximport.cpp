@@ -311,8 +311,6 @@ private slots:
         QVERIFY2(r.code == -1, qPrintable(r.out));
         QCOMPARE(rows(fresh + QStringLiteral("/stm2manc.DB"), "SELECT count(*) FROM stm2manc")[0][0],
                  QStringLiteral("4"));
-        QCOMPARE(rows(fresh + QStringLiteral("/Bruger2.db"), "SELECT count(*) FROM Bruger2")[0][0],
-                 QStringLiteral("0"));
         try {
             Database db(fresh);
             QFAIL("the program opened a half-replaced collection");
@@ -325,14 +323,10 @@ private slots:
                          .arg(QDir::toNativeSeparators(fresh)));
         }
         const Run c = tables({QStringLiteral("check"), fresh});
-        QCOMPARE(c.code, 1);
-        QVERIFY2(c.err.contains(QLatin1String("import-paradox OLD_DIR")), qPrintable(c.err));
+        QVERIFY2(c.code == 1 && c.err.contains(QLatin1String("import-paradox OLD_DIR")), qPrintable(c.err));
 
         r = tables({QStringLiteral("import-paradox"), old, fresh, QStringLiteral("--replace")});
         QVERIFY2(r.code == 0, qPrintable(r.err));
-        {
-            Database db(fresh);
-        }
         QVERIFY(tables({QStringLiteral("check"), fresh}).code == 0);
         QCOMPARE(rows(fresh + QStringLiteral("/Bruger2.db"), "SELECT count(*) FROM Bruger2")[0][0],
                  QStringLiteral("1"));
