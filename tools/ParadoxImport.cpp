@@ -170,7 +170,7 @@ void importParadox(const ImportRequest& request, QTextStream& out)
                             .arg(QDir::toNativeSeparators(newPath)));
     }
     // Nobody may open the collection while its files are replaced.
-    const auto lock = CollectionLock::acquire(newPath);
+    const auto lock = CollectionLock::acquireToWrite(newPath);
 
     // Made beside the new folder, so that the finished files are moved, not copied.
     const QString parent = QFileInfo(newPath).absolutePath();
