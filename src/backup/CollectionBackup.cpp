@@ -415,8 +415,14 @@ Restored restore(const QString& folder, const QString& dir)
     if (pictures.open(QIODevice::ReadOnly)) {
         QDir(work.path()).mkpath(QStringLiteral("billeder"));
         const FieldDef& field = numbersDef.fields[numbersDef.fieldIndex(u"Billede")];
-        sqlite3_stmt* update = nullptr;
-        sqlite3_prepare_v2(numbers.get(), "UPDATE stm2manc SET Billede = ?1 WHERE Billede = ?2", -1, &update, nullptr);
+        // Every path is rewritten from the value it had in the backup, in one
+        // statement: a path just written is never taken for an old one.
+        exec(numbers.get(), QStringLiteral("CREATE TEMP TABLE restored_path (old TEXT PRIMARY KEY, new TEXT NOT NULL)"),
+             numbersDef.fileName);
+        sqlite3_stmt* insert = nullptr;
+        sqlite3_prepare_v2(numbers.get(), "INSERT OR IGNORE INTO temp.restored_path (old, new) VALUES (?1, ?2)", -1,
+                           &insert, nullptr);
+        std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> insertGuard(insert, sqlite3_finalize);
         while (!pictures.atEnd()) {
             const QString line = QString::fromUtf8(pictures.readLine()).chopped(1);
             const qsizetype tab = line.indexOf(u'\t');
@@ -432,18 +438,19 @@ Restored restore(const QString& folder, const QString& dir)
                 restored.kept << original;
                 continue;
             }
-            const QByteArray to = rewritten.toUtf8();
             const QByteArray from = original.toUtf8();
-            sqlite3_bind_text(update, 1, to.constData(), int(to.size()), SQLITE_TRANSIENT);
-            sqlite3_bind_text(update, 2, from.constData(), int(from.size()), SQLITE_TRANSIENT);
-            if (sqlite3_step(update) != SQLITE_DONE) {
-                sqlite3_finalize(update);
+            const QByteArray to = rewritten.toUtf8();
+            sqlite3_bind_text(insert, 1, from.constData(), int(from.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_text(insert, 2, to.constData(), int(to.size()), SQLITE_TRANSIENT);
+            if (!insert || sqlite3_step(insert) != SQLITE_DONE)
                 throw failure(QStringLiteral("%1: %2").arg(numbersDef.fileName, sqliteError(numbers.get())));
-            }
-            restored.rewritten += sqlite3_changes(numbers.get());
-            sqlite3_reset(update);
+            sqlite3_reset(insert);
         }
-        sqlite3_finalize(update);
+        exec(numbers.get(),
+             QStringLiteral("UPDATE stm2manc SET Billede = (SELECT new FROM temp.restored_path WHERE old = Billede) "
+                            "WHERE Billede IN (SELECT old FROM temp.restored_path)"),
+             numbersDef.fileName);
+        restored.rewritten = sqlite3_changes(numbers.get());
     }
     exec(numbers.get(), QStringLiteral("COMMIT"), numbersDef.fileName);
     numbers.reset();

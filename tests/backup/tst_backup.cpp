@@ -39,6 +39,20 @@ int numbersIn(const QString& dir)
     return n;
 }
 
+QStringList picturesIn(const QString& dir)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(QFile::encodeName(dir + "/stm2manc.DB").constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v2(db, "SELECT Billede FROM stm2manc ORDER BY Nummer, Type", -1, &stmt, nullptr);
+    QStringList paths;
+    while (sqlite3_step(stmt) == SQLITE_ROW)
+        paths << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return paths;
+}
+
 } // namespace
 
 class BackupTest : public QObject {
@@ -82,16 +96,7 @@ private slots:
         QCOMPARE(restored.rewritten, 2);
         QVERIFY(restored.kept.isEmpty());
         QCOMPARE(numbersIn(restoredDir), 3);
-        sqlite3* db = nullptr;
-        sqlite3_open_v2(QFile::encodeName(restoredDir + "/stm2manc.DB").constData(), &db, SQLITE_OPEN_READONLY,
-                        nullptr);
-        sqlite3_stmt* stmt = nullptr;
-        sqlite3_prepare_v2(db, "SELECT Billede FROM stm2manc ORDER BY Nummer, Type", -1, &stmt, nullptr);
-        QStringList paths;
-        while (sqlite3_step(stmt) == SQLITE_ROW)
-            paths << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
-        sqlite3_finalize(stmt);
-        sqlite3_close(db);
+        const QStringList paths = picturesIn(restoredDir);
         const QString copy = restoredDir + "/billeder/00001-714.jpg";
         QCOMPARE(paths, (QStringList{copy, copy, c.path() + "/billeder/væk.jpg"}));
         QCOMPARE(fileBytes(copy), QByteArray("jpeg 714"));
@@ -208,6 +213,30 @@ private slots:
         QCOMPARE(restored.rewritten, 0);
         QCOMPARE(restored.kept, QStringList{c.path() + "/a.jpg"});
         QVERIFY(QFileInfo::exists(deep + "/billeder/00001-a.jpg"));
+    }
+
+    // A picture whose old path is another's restored path: each row is
+    // rewritten from the path it had, never from a path just written.
+    void restoreRewritesEachPathFromItsOriginal()
+    {
+        Collection c;
+        c.addArea("DK", "Danmark");
+        const QString target = c.path() + "/b";
+        QDir(c.path()).mkpath("a");
+        QDir(c.path()).mkpath("b/billeder");
+        writeFile(c.path() + "/a/a.jpg", "first");
+        writeFile(target + "/billeder/00001-a.jpg", "second");
+        c.addNumber("DK", "Danmark", 1, {}, {}, c.path() + "/a/a.jpg");
+        c.addNumber("DK", "Danmark", 2, {}, {}, target + "/billeder/00001-a.jpg");
+        c.closeConnections();
+        QTemporaryDir out;
+        const QString folder = backup::make(c.path(), out.path(), 10, true, Noon).folder;
+        QVERIFY(QDir(target).removeRecursively());
+        const backup::Restored restored = backup::restore(folder, target);
+        QCOMPARE(restored.rewritten, 2);
+        QCOMPARE(picturesIn(target),
+                 (QStringList{target + "/billeder/00001-a.jpg", target + "/billeder/00002-00001-a.jpg"}));
+        QCOMPARE(fileBytes(target + "/billeder/00001-a.jpg"), QByteArray("first"));
     }
 
     void theNewestAreKept()
