@@ -47,7 +47,9 @@ int runBackupCommand(const QStringList& arguments, QTextStream& out, QTextStream
                 out << "Missing picture, not copied: " << missing << "\n";
             for (const QString& removed : made.removed)
                 out << "Removed the older backup " << QDir::toNativeSeparators(removed) << "\n";
-            return 0;
+            for (const QString& left : made.notRemoved)
+                err << "The older backup " << QDir::toNativeSeparators(left) << " could not be removed.\n";
+            return made.notRemoved.isEmpty() ? 0 : 1;
         }
         if (command == QLatin1String("verify") && args.size() == 2) {
             const QStringList faults = backup::verify(args[1]);

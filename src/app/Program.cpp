@@ -126,7 +126,12 @@ void Program::finish()
         if (backup::madeOn(destination, now.date()))
             return;
         db_->checkpoint();
-        backup::make(db_->folder(), destination, backup::DefaultKeep, false, now);
+        const backup::Made made = backup::make(db_->folder(), destination, backup::DefaultKeep, false, now);
+        if (!made.notRemoved.isEmpty())
+            dialogs_.message(
+                QStringLiteral("Dagens sikkerhedskopi er lavet, men den ældre sikkerhedskopi %1 kunne ikke "
+                               "fjernes.")
+                    .arg(QDir::toNativeSeparators(made.notRemoved.join(QStringLiteral(", ")))));
     } catch (const Error& e) {
         // Said once; the program ends all the same.
         dialogs_.message(QStringLiteral("Dagens sikkerhedskopi af samlingen kunne ikke laves: %1").arg(e.message()));

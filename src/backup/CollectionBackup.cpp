@@ -20,6 +20,7 @@
 #include <future>
 #include <memory>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace kvilbro::backup {
@@ -253,6 +254,19 @@ const QRegularExpression& backupName()
     return name;
 }
 
+// lstat's view: a link is never taken for what it points at.
+bool isRealFolder(const QString& path)
+{
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool isRealFile(const QString& path)
+{
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 bool holdsCollection(const QString& dir)
 {
     for (const TableDef* def : TableDef::all()) {
@@ -273,8 +287,9 @@ QStringList list(const QString& destination)
 {
     QStringList backups;
     const QDir base(destination);
-    for (const QString& name : base.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
-        if (backupName().match(name).hasMatch() && QFileInfo::exists(base.filePath(name + u'/' + Manifest)))
+    for (const QString& name : base.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name)) {
+        if (backupName().match(name).hasMatch() && isRealFolder(base.filePath(name)) &&
+            isRealFile(base.filePath(name + u'/' + Manifest)))
             backups << base.filePath(name);
     }
     return backups;
@@ -326,8 +341,11 @@ Made make(const QString& dir, const QString& destination, int keep, bool withPic
         const QString oldest = backups.takeFirst();
         if (oldest == made.folder)
             break;
-        QDir(oldest).removeRecursively();
-        made.removed << oldest;
+        // Checked again just before: only a real folder is emptied.
+        if (isRealFolder(oldest) && QDir(oldest).removeRecursively())
+            made.removed << oldest;
+        else
+            made.notRemoved << oldest;
     }
     return made;
 }

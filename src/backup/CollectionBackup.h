@@ -19,6 +19,7 @@ struct Made {
     int pictures = 0;            // files copied
     QStringList missingPictures; // paths named by a number that named no file
     QStringList removed;         // older backups removed beyond the number kept
+    QStringList notRemoved;      // older backups that were to go but could not be removed
 };
 
 // Backs the collection in `dir` up into `destination` (made when missing),

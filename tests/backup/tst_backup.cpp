@@ -258,6 +258,25 @@ private slots:
         QCOMPARE(QFileInfo(again).fileName(), QString("kvilbro-backup-2026-12-13-120000-2"));
     }
 
+    // An entry named like a backup that is a link is no backup: rotation
+    // never follows it, and what it points at stays.
+    void rotationNeverFollowsALink()
+    {
+        Collection c;
+        c.addArea("DK", "Danmark");
+        c.closeConnections();
+        QTemporaryDir out, elsewhere;
+        writeFile(elsewhere.filePath("MANIFEST"), "mine");
+        writeFile(elsewhere.filePath("noter.txt"), "mine");
+        const QString link = out.filePath("kvilbro-backup-2020-01-01-000000");
+        QVERIFY(QFile::link(elsewhere.path(), link));
+        const backup::Made made = backup::make(c.path(), out.path(), 1, false, Noon);
+        QVERIFY(made.removed.isEmpty());
+        QCOMPARE(backup::list(out.path()), QStringList{made.folder});
+        QCOMPARE(fileBytes(elsewhere.filePath("noter.txt")), QByteArray("mine"));
+        QVERIFY(QFileInfo(link).isSymLink());
+    }
+
     void noCollectionNoBackup()
     {
         QTemporaryDir empty;
