@@ -126,7 +126,8 @@ void Program::finish()
         if (backup::madeOn(destination, now.date()))
             return;
         db_->checkpoint();
-        const backup::Made made = backup::make(db_->folder(), destination, backup::DefaultKeep, false, now);
+        const backup::Made made =
+            backup::make(db_->folder(), destination, backup::DefaultKeep, false, now, backup::Maker::Daily);
         if (!made.notRemoved.isEmpty())
             dialogs_.message(
                 QStringLiteral("Dagens sikkerhedskopi er lavet, men den ældre sikkerhedskopi %1 kunne ikke "

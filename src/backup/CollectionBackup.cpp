@@ -12,11 +12,15 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QThread>
 #include <QUrl>
+#include <QUuid>
 
 #include <sqlite3.h>
 
+#include <cerrno>
+#include <cstring>
 #include <future>
 #include <memory>
 
@@ -30,6 +34,11 @@ namespace {
 const QString Manifest = QStringLiteral("MANIFEST");
 const QString PictureList = QStringLiteral("pictures.txt");
 const QString PictureFolder = QStringLiteral("pictures");
+// Which collection a backup came from, who made it, whether it holds pictures.
+const QString Origin = QStringLiteral("ORIGIN");
+// The collection's own id, made on first need; the tables stay as they are.
+const QString CollectionId = QStringLiteral(".kvilbro-collection-id");
+constexpr qint64 MaxLine = 8192;
 
 struct CloseDb {
     void operator()(sqlite3* db) const { sqlite3_close(db); }
@@ -267,6 +276,81 @@ bool isRealFile(const QString& path)
     return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+QString makerName(Maker by)
+{
+    return by == Maker::Daily ? QStringLiteral("daily") : QStringLiteral("backup");
+}
+
+// The id in the collection folder, made when absent. Made under another name
+// and linked into place, so two programs starting at once agree on one id.
+QString collectionId(const QString& dir)
+{
+    const QString path = QDir(dir).filePath(CollectionId);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        QFile file(path);
+        if (isRealFile(path) && file.open(QIODevice::ReadOnly)) {
+            const QUuid id = QUuid::fromString(QString::fromLatin1(file.read(64)).trimmed());
+            if (id.isNull())
+                throw failure(QStringLiteral("%1 holds no collection id.").arg(native(path)));
+            return id.toString(QUuid::WithoutBraces);
+        }
+        if (QFileInfo(path).isSymLink() || QFileInfo::exists(path))
+            throw failure(QStringLiteral("%1 cannot be read.").arg(native(path)));
+        QTemporaryFile made(path + QStringLiteral(".XXXXXX"));
+        const QByteArray text = QUuid::createUuid().toString(QUuid::WithoutBraces).toLatin1() + '\n';
+        if (!made.open() || made.write(text) != text.size() || !made.flush() || ::fsync(made.handle()) != 0)
+            throw failure(QStringLiteral("%1 cannot be written: %2").arg(native(path), made.errorString()));
+        if (::link(QFile::encodeName(made.fileName()).constData(), QFile::encodeName(path).constData()) != 0 &&
+            errno != EEXIST)
+            throw failure(QStringLiteral("%1 cannot be written: %2")
+                              .arg(native(path), QString::fromLocal8Bit(std::strerror(errno))));
+    }
+    throw failure(QStringLiteral("%1 cannot be read.").arg(native(path)));
+}
+
+void writeOrigin(const QString& folder, const QString& id, Maker by, bool withPictures)
+{
+    const QByteArray text = "collection " + id.toLatin1() + "\nmade-by " + makerName(by).toLatin1() + "\npictures " +
+                            (withPictures ? "yes" : "no") + "\n";
+    QSaveFile file(QDir(folder).filePath(Origin));
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
+        throw failure(QStringLiteral("%1 cannot be written: %2").arg(native(file.fileName()), file.errorString()));
+}
+
+// The sum the MANIFEST gives `name`; empty when it names no such file.
+QByteArray listedSum(const QString& folder, const QString& name)
+{
+    const QString path = QDir(folder).filePath(Manifest);
+    QFile manifest(path);
+    if (!isRealFile(path) || !manifest.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray wanted = "  " + name.toUtf8();
+    while (!manifest.atEnd()) {
+        QByteArray line = manifest.readLine(MaxLine);
+        if (line.endsWith('\n'))
+            line.chop(1);
+        if (line.size() == 64 + wanted.size() && line.endsWith(wanted))
+            return line.left(64);
+    }
+    return {};
+}
+
+// Whether rotation may remove `folder`: its origin, covered by its sums, says
+// the same collection and maker.
+bool madeBy(const QString& folder, const QString& id, Maker by)
+{
+    const QString path = QDir(folder).filePath(Origin);
+    const QByteArray sum = listedSum(folder, Origin);
+    QFile file(path);
+    if (sum.isEmpty() || !isRealFile(path) || !file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray text = file.read(1024);
+    if (QCryptographicHash::hash(text, QCryptographicHash::Sha256).toHex() != sum)
+        return false;
+    const QList<QByteArray> lines = text.split('\n');
+    return lines.contains("collection " + id.toLatin1()) && lines.contains("made-by " + makerName(by).toLatin1());
+}
+
 bool holdsCollection(const QString& dir)
 {
     for (const TableDef* def : TableDef::all()) {
@@ -305,7 +389,7 @@ bool madeOn(const QString& destination, const QDate& day)
     return false;
 }
 
-Made make(const QString& dir, const QString& destination, int keep, bool withPictures, const QDateTime& now)
+Made make(const QString& dir, const QString& destination, int keep, bool withPictures, const QDateTime& now, Maker by)
 {
     const QString collection = QDir(dir.isEmpty() ? QStringLiteral(".") : dir).absolutePath();
     for (const TableDef* def : TableDef::all()) {
@@ -313,6 +397,7 @@ Made make(const QString& dir, const QString& destination, int keep, bool withPic
             throw failure(
                 QStringLiteral("%1 holds no collection: %2 is missing.").arg(native(collection), def->fileName));
     }
+    const QString id = collectionId(collection);
     if (!QDir().mkpath(destination))
         throw failure(QStringLiteral("The folder %1 cannot be created.").arg(native(destination)));
     const QString target = QDir(destination).absolutePath();
@@ -326,6 +411,7 @@ Made make(const QString& dir, const QString& destination, int keep, bool withPic
     const QHash<QString, QByteArray> sums = checkAndSum(work.path());
     if (withPictures)
         copyPictures(collection, work.path(), made);
+    writeOrigin(work.path(), id, by, withPictures);
     writeManifest(work.path(), sums);
 
     QString name = QStringLiteral("kvilbro-backup-") + now.toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
@@ -336,7 +422,11 @@ Made make(const QString& dir, const QString& destination, int keep, bool withPic
         throw failure(QStringLiteral("The backup cannot be named %1.").arg(native(made.folder)));
     work.setAutoRemove(false);
 
-    QStringList backups = list(target);
+    QStringList backups;
+    for (const QString& folder : list(target)) {
+        if (folder == made.folder || madeBy(folder, id, by))
+            backups << folder;
+    }
     while (keep > 0 && backups.size() > keep) {
         const QString oldest = backups.takeFirst();
         if (oldest == made.folder)

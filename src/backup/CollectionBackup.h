@@ -14,6 +14,9 @@ namespace kvilbro::backup {
 
 inline constexpr int DefaultKeep = 10;
 
+// Who made a backup: rotation removes only backups made the same way.
+enum class Maker { Command, Daily };
+
 struct Made {
     QString folder;
     int pictures = 0;            // files copied
@@ -23,9 +26,12 @@ struct Made {
 };
 
 // Backs the collection in `dir` up into `destination` (made when missing),
-// then removes the oldest backups there beyond `keep`, only after the new one
-// is verified. Throws Error; a failed backup leaves no folder behind.
-Made make(const QString& dir, const QString& destination, int keep, bool withPictures, const QDateTime& now);
+// then, only after the new one is verified, removes the oldest backups there
+// beyond `keep` that `by` made of the same collection: a backup of another
+// collection, made another way or without the record of its origin is never
+// removed. Throws Error; a failed backup leaves no folder behind.
+Made make(const QString& dir, const QString& destination, int keep, bool withPictures, const QDateTime& now,
+          Maker by = Maker::Command);
 
 // The faults found in a backup folder; empty when every sum and every table is sound.
 QStringList verify(const QString& folder);

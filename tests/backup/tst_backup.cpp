@@ -81,13 +81,13 @@ private slots:
         QVERIFY(backup::verify(made.folder).isEmpty());
         // The manifest is sha256sum's own format.
         const QList<QByteArray> lines = fileBytes(made.folder + "/MANIFEST").split('\n');
-        QCOMPARE(lines.size(), 6); // three tables, the list, one picture, and the end
-        QVERIFY(lines[4].endsWith("  pictures/00001-714.jpg"));
-        for (const QByteArray& line : lines.mid(0, 5))
+        QCOMPARE(lines.size(), 7); // three tables, the origin, the list, one picture, and the end
+        QVERIFY(lines[5].endsWith("  pictures/00001-714.jpg"));
+        for (const QByteArray& line : lines.mid(0, 6))
             QCOMPARE(line.indexOf("  "), 64);
         // Nothing beside the copies: no journal, no temporary folder.
         QCOMPARE(QDir(made.folder).entryList(QDir::Files),
-                 (QStringList{"Bruger2.db", "MANIFEST", "pictures.txt", "stm2frim.db", "stm2manc.DB"}));
+                 (QStringList{"Bruger2.db", "MANIFEST", "ORIGIN", "pictures.txt", "stm2frim.db", "stm2manc.DB"}));
         QCOMPARE(QDir(out.filePath("kopier")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size(),
                  1);
 
@@ -275,6 +275,36 @@ private slots:
         QCOMPARE(backup::list(out.path()), QStringList{made.folder});
         QCOMPARE(fileBytes(elsewhere.filePath("noter.txt")), QByteArray("mine"));
         QVERIFY(QFileInfo(link).isSymLink());
+    }
+
+    // Rotation removes only backups of its own kind from its own collection.
+    void rotationKeepsOthersBackups()
+    {
+        Collection c, other;
+        for (Collection* each : {&c, &other}) {
+            each->addArea("DK", "Danmark");
+            each->closeConnections();
+        }
+        QTemporaryDir out;
+        const QString mine = backup::make(c.path(), out.path(), 1, true, Noon).folder;
+        const QString theirs = backup::make(other.path(), out.path(), 1, false, Noon.addSecs(1)).folder;
+        // One made before backups said where they came from.
+        const QString old = backup::make(c.path(), out.path(), 10, false, Noon.addSecs(2)).folder;
+        QVERIFY(QFile::remove(old + "/ORIGIN"));
+        QByteArray manifest = fileBytes(old + "/MANIFEST");
+        manifest.remove(manifest.indexOf("  ORIGIN\n") - 64, 64 + 9);
+        writeFile(old + "/MANIFEST", manifest);
+        QVERIFY(backup::verify(old).isEmpty());
+        QStringList daily;
+        for (int day = 1; day <= 3; ++day)
+            daily << backup::make(c.path(), out.path(), 2, false, Noon.addDays(day), backup::Maker::Daily).folder;
+        QCOMPARE(backup::list(out.path()), (QStringList{mine, theirs, old, daily[1], daily[2]}));
+        const backup::Made latest = backup::make(c.path(), out.path(), 1, false, Noon.addDays(4));
+        QCOMPARE(latest.removed, QStringList{mine});
+        QCOMPARE(backup::list(out.path()), (QStringList{theirs, old, daily[1], daily[2], latest.folder}));
+        QVERIFY(fileBytes(latest.folder + "/MANIFEST").contains("  ORIGIN\n"));
+        QVERIFY(fileBytes(latest.folder + "/ORIGIN").contains("made-by backup\n"));
+        QVERIFY(fileBytes(daily[2] + "/ORIGIN").contains("made-by daily\n"));
     }
 
     void noCollectionNoBackup()
