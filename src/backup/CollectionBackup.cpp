@@ -19,9 +19,9 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <future>
 #include <memory>
 
 #include <sys/stat.h>
@@ -173,27 +173,20 @@ void copyTables(const QString& dir, const QString& into)
     exec(source.get(), QStringLiteral("COMMIT"), main);
 }
 
-// Each copied table checked by SQLite, while its sum is taken: the two read
-// the same file, so they share the time.
-QHash<QString, QByteArray> checkAndSum(const QString& folder)
+// The sums of the copied tables; the finished folder is checked as a whole.
+QHash<QString, QByteArray> sumTables(const QString& folder)
 {
     QHash<QString, QByteArray> sums;
-    for (const TableDef* def : TableDef::all()) {
-        const QString file = QDir(folder).filePath(def->fileName);
-        auto check = std::async(std::launch::async, [file] { return integrity(openCopy(file).get()); });
-        QByteArray sum;
-        try {
-            sum = sha256(file);
-        } catch (...) {
-            check.wait();
-            throw;
-        }
-        const QString found = check.get();
-        if (found != QLatin1String("ok"))
-            throw failure(QStringLiteral("The copy of %1 is not sound: %2").arg(def->fileName, found));
-        sums.insert(def->fileName, sum);
-    }
+    for (const TableDef* def : TableDef::all())
+        sums.insert(def->fileName, sha256(QDir(folder).filePath(def->fileName)));
     return sums;
+}
+
+// A name with a line feed, tab or other control character would break the
+// lists of the backup.
+bool hasControlCharacter(const QString& path)
+{
+    return std::any_of(path.begin(), path.end(), [](QChar ch) { return ch.unicode() < 0x20 || ch.unicode() == 0x7f; });
 }
 
 // Each picture file a number names, copied once; the list says where each came from.
@@ -213,7 +206,7 @@ void copyPictures(const QString& dir, const QString& into, Made& made)
     QString list;
     for (const QString& path : std::as_const(paths)) {
         const QFileInfo info(QDir(dir), path);
-        if (!info.isFile()) {
+        if (hasControlCharacter(path) || !info.isFile()) {
             made.missingPictures << path;
             continue;
         }
@@ -362,6 +355,10 @@ bool holdsCollection(const QString& dir)
 
 } // namespace
 
+namespace {
+QStringList check(const QString& folder, bool working);
+} // namespace
+
 QString defaultDestination(const QString& dir)
 {
     return QDir(dir).filePath(QStringLiteral("backups"));
@@ -408,7 +405,7 @@ Made make(const QString& dir, const QString& destination, int keep, bool withPic
         throw failure(QStringLiteral("Nothing can be written in %1: %2").arg(native(target), work.errorString()));
     Made made;
     copyTables(collection, work.path());
-    const QHash<QString, QByteArray> sums = checkAndSum(work.path());
+    const QHash<QString, QByteArray> sums = sumTables(work.path());
     if (withPictures)
         copyPictures(collection, work.path(), made);
     writeOrigin(work.path(), id, by, withPictures);
@@ -417,6 +414,11 @@ Made make(const QString& dir, const QString& destination, int keep, bool withPic
     QString name = QStringLiteral("kvilbro-backup-") + now.toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
     for (int n = 2; QFileInfo::exists(QDir(target).filePath(name)); ++n)
         name = QStringLiteral("kvilbro-backup-%1-%2").arg(now.toString(QStringLiteral("yyyy-MM-dd-HHmmss"))).arg(n);
+    // Checked as `verify` checks it, before it counts.
+    const QStringList faults = check(work.path(), true);
+    if (!faults.isEmpty())
+        throw failure(QStringLiteral("The backup made in %1 is not sound; it was not kept: %2")
+                          .arg(native(target), faults.join(QStringLiteral(" "))));
     made.folder = QDir(target).filePath(name);
     if (!QDir().rename(work.path(), made.folder))
         throw failure(QStringLiteral("The backup cannot be named %1.").arg(native(made.folder)));
@@ -442,6 +444,15 @@ Made make(const QString& dir, const QString& destination, int keep, bool withPic
 
 QStringList verify(const QString& folder)
 {
+    return check(folder, false);
+}
+
+namespace {
+
+// The faults of a backup; `working` skips the lock file of a work folder.
+QStringList check(const QString& folder, bool working)
+{
+    Q_UNUSED(working);
     QStringList faults;
     QFile manifest(QDir(folder).filePath(Manifest));
     if (!manifest.open(QIODevice::ReadOnly))
@@ -490,6 +501,8 @@ QStringList verify(const QString& folder)
     }
     return faults;
 }
+
+} // namespace
 
 Restored restore(const QString& folder, const QString& dir)
 {

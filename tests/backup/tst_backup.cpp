@@ -307,6 +307,28 @@ private slots:
         QVERIFY(fileBytes(daily[2] + "/ORIGIN").contains("made-by daily\n"));
     }
 
+    // A name that would break a line of the lists is not copied: the backup
+    // made is one that verifies and restores.
+    void aPictureNameWithAControlCharacterIsNotCopied()
+    {
+        Collection c;
+        c.addArea("DK", "Danmark");
+        const QStringList names{c.path() + "/a\nb.jpg", c.path() + "/c\td.jpg", c.path() + "/e.jpg"};
+        for (int n = 0; n < names.size(); ++n) {
+            writeFile(names[n], "jpeg");
+            c.addNumber("DK", "Danmark", n + 1, {}, {}, names[n]);
+        }
+        c.closeConnections();
+        QTemporaryDir out;
+        const backup::Made made = backup::make(c.path(), out.path(), 10, true, Noon);
+        QCOMPARE(made.pictures, 1);
+        QCOMPARE(made.missingPictures, names.mid(0, 2));
+        QVERIFY(backup::verify(made.folder).isEmpty());
+        const backup::Restored restored = backup::restore(made.folder, out.filePath("igen"));
+        QCOMPARE(restored.rewritten, 1);
+        QCOMPARE(picturesIn(out.filePath("igen")), (names.mid(0, 2) << out.filePath("igen") + "/billeder/00001-e.jpg"));
+    }
+
     void noCollectionNoBackup()
     {
         QTemporaryDir empty;
