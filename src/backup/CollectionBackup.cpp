@@ -1,5 +1,7 @@
 #include "CollectionBackup.h"
 
+#include "BackupFiles.h"
+
 #include "Error.h"
 #include "FieldRules.h"
 #include "TableDef.h"
@@ -29,104 +31,12 @@
 
 namespace kvilbro::backup {
 
+using namespace detail;
+
 namespace {
 
-const QString Manifest = QStringLiteral("MANIFEST");
-const QString PictureList = QStringLiteral("pictures.txt");
-const QString PictureFolder = QStringLiteral("pictures");
-// Which collection a backup came from, who made it, whether it holds pictures.
-const QString Origin = QStringLiteral("ORIGIN");
 // The collection's own id, made on first need; the tables stay as they are.
 const QString CollectionId = QStringLiteral(".kvilbro-collection-id");
-constexpr qint64 MaxLine = 8192;
-
-struct CloseDb {
-    void operator()(sqlite3* db) const { sqlite3_close(db); }
-};
-using Db = std::unique_ptr<sqlite3, CloseDb>;
-
-QString native(const QString& path)
-{
-    return QDir::toNativeSeparators(path);
-}
-
-Error failure(const QString& text)
-{
-    return Error(text, Error::Kind::File);
-}
-
-QString sqliteError(sqlite3* db)
-{
-    return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
-}
-
-Db open(const QString& path, int flags)
-{
-    sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, flags | SQLITE_OPEN_URI, nullptr);
-    Db db(raw);
-    if (rc != SQLITE_OK)
-        throw failure(QStringLiteral("%1 cannot be opened: %2").arg(native(path), sqliteError(raw)));
-    // A file is data: nothing in it may run.
-    sqlite3_db_config(raw, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
-    sqlite3_db_config(raw, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
-    sqlite3_busy_timeout(raw, 5000);
-    return db;
-}
-
-// Opens a finished copy without ever writing beside it.
-Db openCopy(const QString& path)
-{
-    const QString uri =
-        QStringLiteral("file:%1?mode=ro&immutable=1").arg(QString::fromUtf8(QUrl::toPercentEncoding(path, "/")));
-    return open(uri, SQLITE_OPEN_READONLY);
-}
-
-void exec(sqlite3* db, const QString& sql, const QString& file)
-{
-    char* message = nullptr;
-    if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &message) != SQLITE_OK) {
-        const QString reason = message ? QString::fromUtf8(message) : sqliteError(db);
-        sqlite3_free(message);
-        throw failure(QStringLiteral("%1: %2").arg(native(file), reason));
-    }
-}
-
-// "ok", or what SQLite found wrong.
-QString integrity(sqlite3* db)
-{
-    // Mapped, the check reads each page once instead of through a small cache.
-    sqlite3_exec(db, "PRAGMA mmap_size=1073741824", nullptr, nullptr, nullptr);
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &stmt, nullptr) != SQLITE_OK)
-        return sqliteError(db);
-    QStringList found;
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
-        found << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
-    sqlite3_finalize(stmt);
-    if (rc != SQLITE_DONE)
-        return sqliteError(db);
-    return found.join(QStringLiteral("; "));
-}
-
-QByteArray sha256(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw failure(QStringLiteral("%1 cannot be read: %2").arg(native(path), file.errorString()));
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    if (!hash.addData(&file) || file.error() != QFileDevice::NoError)
-        throw failure(QStringLiteral("%1 cannot be read: %2").arg(native(path), file.errorString()));
-    return hash.result().toHex();
-}
-
-void syncFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite) || ::fsync(file.handle()) != 0)
-        throw failure(QStringLiteral("%1 cannot be written to the disk: %2").arg(native(path), file.errorString()));
-}
 
 // Copies the three tables from one read transaction, so they show one moment.
 void copyTables(const QString& dir, const QString& into)
@@ -182,13 +92,6 @@ QHash<QString, QByteArray> sumTables(const QString& folder)
     return sums;
 }
 
-// A name with a line feed, tab or other control character would break the
-// lists of the backup.
-bool hasControlCharacter(const QString& path)
-{
-    return std::any_of(path.begin(), path.end(), [](QChar ch) { return ch.unicode() < 0x20 || ch.unicode() == 0x7f; });
-}
-
 // Each picture file a number names, copied once; the list says where each came from.
 void copyPictures(const QString& dir, const QString& into, Made& made)
 {
@@ -224,20 +127,6 @@ void copyPictures(const QString& dir, const QString& into, Made& made)
         throw failure(QStringLiteral("%1 cannot be written: %2").arg(native(file.fileName()), file.errorString()));
 }
 
-// Every file of the backup but the manifest, relative to its folder, sorted.
-QStringList filesOf(const QString& folder)
-{
-    QStringList files;
-    const QDir base(folder);
-    for (const QString& name : base.entryList(QDir::Files, QDir::Name)) {
-        if (name != Manifest)
-            files << name;
-    }
-    for (const QString& name : QDir(base.filePath(PictureFolder)).entryList(QDir::Files, QDir::Name))
-        files << PictureFolder + u'/' + name;
-    return files;
-}
-
 void writeManifest(const QString& folder, const QHash<QString, QByteArray>& known)
 {
     QByteArray text;
@@ -254,19 +143,6 @@ const QRegularExpression& backupName()
 {
     static const QRegularExpression name(QStringLiteral("^kvilbro-backup-\\d{4}-\\d\\d-\\d\\d-\\d{6}(-\\d+)?$"));
     return name;
-}
-
-// lstat's view: a link is never taken for what it points at.
-bool isRealFolder(const QString& path)
-{
-    struct stat st {};
-    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-bool isRealFile(const QString& path)
-{
-    struct stat st {};
-    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 QString makerName(Maker by)
@@ -310,24 +186,6 @@ void writeOrigin(const QString& folder, const QString& id, Maker by, bool withPi
         throw failure(QStringLiteral("%1 cannot be written: %2").arg(native(file.fileName()), file.errorString()));
 }
 
-// The sum the MANIFEST gives `name`; empty when it names no such file.
-QByteArray listedSum(const QString& folder, const QString& name)
-{
-    const QString path = QDir(folder).filePath(Manifest);
-    QFile manifest(path);
-    if (!isRealFile(path) || !manifest.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray wanted = "  " + name.toUtf8();
-    while (!manifest.atEnd()) {
-        QByteArray line = manifest.readLine(MaxLine);
-        if (line.endsWith('\n'))
-            line.chop(1);
-        if (line.size() == 64 + wanted.size() && line.endsWith(wanted))
-            return line.left(64);
-    }
-    return {};
-}
-
 // Whether rotation may remove `folder`: its origin, covered by its sums, says
 // the same collection and maker.
 bool madeBy(const QString& folder, const QString& id, Maker by)
@@ -344,19 +202,6 @@ bool madeBy(const QString& folder, const QString& id, Maker by)
     return lines.contains("collection " + id.toLatin1()) && lines.contains("made-by " + makerName(by).toLatin1());
 }
 
-bool holdsCollection(const QString& dir)
-{
-    for (const TableDef* def : TableDef::all()) {
-        if (QFileInfo::exists(QDir(dir).filePath(def->fileName)))
-            return true;
-    }
-    return false;
-}
-
-} // namespace
-
-namespace {
-QStringList check(const QString& folder, bool working);
 } // namespace
 
 QString defaultDestination(const QString& dir)
@@ -440,152 +285,6 @@ Made make(const QString& dir, const QString& destination, int keep, bool withPic
             made.notRemoved << oldest;
     }
     return made;
-}
-
-QStringList verify(const QString& folder)
-{
-    return check(folder, false);
-}
-
-namespace {
-
-// The faults of a backup; `working` skips the lock file of a work folder.
-QStringList check(const QString& folder, bool working)
-{
-    Q_UNUSED(working);
-    QStringList faults;
-    QFile manifest(QDir(folder).filePath(Manifest));
-    if (!manifest.open(QIODevice::ReadOnly))
-        return {QStringLiteral("%1 cannot be read: %2").arg(native(manifest.fileName()), manifest.errorString())};
-    QStringList listed;
-    int line = 0;
-    while (!manifest.atEnd()) {
-        ++line;
-        const QString text = QString::fromUtf8(manifest.readLine()).chopped(1);
-        const qsizetype gap = text.indexOf(QStringLiteral("  "));
-        const QString name = gap > 0 ? text.mid(gap + 2) : QString();
-        if (gap != 64 || name.isEmpty() || name.startsWith(u'/') || name.split(u'/').contains(QStringLiteral(".."))) {
-            faults << QStringLiteral("MANIFEST line %1 is not a sum and a file of the backup.").arg(line);
-            continue;
-        }
-        listed << name;
-        const QString path = QDir(folder).filePath(name);
-        if (!QFileInfo(path).isFile()) {
-            faults << QStringLiteral("%1 is missing.").arg(name);
-            continue;
-        }
-        try {
-            if (sha256(path) != text.left(64).toLatin1())
-                faults << QStringLiteral("%1 has changed since the backup was made.").arg(name);
-        } catch (const Error& e) {
-            faults << e.message();
-        }
-    }
-    for (const QString& name : filesOf(folder)) {
-        if (!listed.contains(name))
-            faults << QStringLiteral("%1 is not in the MANIFEST.").arg(name);
-    }
-    for (const TableDef* def : TableDef::all()) {
-        if (!listed.contains(def->fileName)) {
-            faults << QStringLiteral("%1 is not in the backup.").arg(def->fileName);
-            continue;
-        }
-        try {
-            Db copy = openCopy(QDir(folder).filePath(def->fileName));
-            const QString found = integrity(copy.get());
-            if (found != QLatin1String("ok"))
-                faults << QStringLiteral("%1 is not sound: %2").arg(def->fileName, found);
-        } catch (const Error& e) {
-            faults << e.message();
-        }
-    }
-    return faults;
-}
-
-} // namespace
-
-Restored restore(const QString& folder, const QString& dir)
-{
-    const QStringList faults = verify(folder);
-    if (!faults.isEmpty())
-        throw failure(QStringLiteral("The backup %1 is damaged; nothing was restored: %2")
-                          .arg(native(folder), faults.join(QStringLiteral(" "))));
-    const QString target = QDir(dir).absolutePath();
-    if (QFileInfo::exists(target) &&
-        (!QFileInfo(target).isDir() ||
-         !QDir(target).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty()))
-        throw failure(QStringLiteral("%1 is not an empty folder; a backup is restored only into an empty one%2.")
-                          .arg(native(target),
-                               holdsCollection(target) ? QStringLiteral(", never over a collection") : QString()));
-    const QString parent = QFileInfo(target).absolutePath();
-    if (!QDir().mkpath(parent))
-        throw failure(QStringLiteral("The folder %1 cannot be created.").arg(native(parent)));
-    QTemporaryDir work(QDir(parent).filePath(QStringLiteral(".kvilbro-restore-XXXXXX")));
-    if (!work.isValid())
-        throw failure(QStringLiteral("Nothing can be written in %1: %2").arg(native(parent), work.errorString()));
-
-    for (const TableDef* def : TableDef::all()) {
-        if (!QFile::copy(QDir(folder).filePath(def->fileName), QDir(work.path()).filePath(def->fileName)))
-            throw failure(QStringLiteral("%1 cannot be restored.").arg(def->fileName));
-    }
-    Restored restored;
-    QFile pictures(QDir(folder).filePath(PictureList));
-    const TableDef& numbersDef = TableDef::get(TableId::Numbers);
-    Db numbers = open(QDir(work.path()).filePath(numbersDef.fileName), SQLITE_OPEN_READWRITE);
-    exec(numbers.get(), QStringLiteral("BEGIN IMMEDIATE"), numbersDef.fileName);
-    if (pictures.open(QIODevice::ReadOnly)) {
-        QDir(work.path()).mkpath(QStringLiteral("billeder"));
-        const FieldDef& field = numbersDef.fields[numbersDef.fieldIndex(u"Billede")];
-        // Every path is rewritten from the value it had in the backup, in one
-        // statement: a path just written is never taken for an old one.
-        exec(numbers.get(), QStringLiteral("CREATE TEMP TABLE restored_path (old TEXT PRIMARY KEY, new TEXT NOT NULL)"),
-             numbersDef.fileName);
-        sqlite3_stmt* insert = nullptr;
-        sqlite3_prepare_v2(numbers.get(), "INSERT OR IGNORE INTO temp.restored_path (old, new) VALUES (?1, ?2)", -1,
-                           &insert, nullptr);
-        std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> insertGuard(insert, sqlite3_finalize);
-        while (!pictures.atEnd()) {
-            const QString line = QString::fromUtf8(pictures.readLine()).chopped(1);
-            const qsizetype tab = line.indexOf(u'\t');
-            const QString copyName = line.left(tab);
-            const QString original = line.mid(tab + 1);
-            if (tab <= 0 || copyName.contains(u'/'))
-                continue;
-            if (!QFile::copy(QDir(folder).filePath(PictureFolder + u'/' + copyName),
-                             QDir(work.path()).filePath(QStringLiteral("billeder/") + copyName)))
-                throw failure(QStringLiteral("The picture %1 cannot be restored.").arg(copyName));
-            const QString rewritten = target + QStringLiteral("/billeder/") + copyName;
-            if (!storedAsIs(field, rewritten)) {
-                restored.kept << original;
-                continue;
-            }
-            const QByteArray from = original.toUtf8();
-            const QByteArray to = rewritten.toUtf8();
-            sqlite3_bind_text(insert, 1, from.constData(), int(from.size()), SQLITE_TRANSIENT);
-            sqlite3_bind_text(insert, 2, to.constData(), int(to.size()), SQLITE_TRANSIENT);
-            if (!insert || sqlite3_step(insert) != SQLITE_DONE)
-                throw failure(QStringLiteral("%1: %2").arg(numbersDef.fileName, sqliteError(numbers.get())));
-            sqlite3_reset(insert);
-        }
-        exec(numbers.get(),
-             QStringLiteral("UPDATE stm2manc SET Billede = (SELECT new FROM temp.restored_path WHERE old = Billede) "
-                            "WHERE Billede IN (SELECT old FROM temp.restored_path)"),
-             numbersDef.fileName);
-        restored.rewritten = sqlite3_changes(numbers.get());
-    }
-    exec(numbers.get(), QStringLiteral("COMMIT"), numbersDef.fileName);
-    numbers.reset();
-    // The program keeps its tables in WAL mode, as the table tool makes them.
-    for (const TableDef* def : TableDef::all()) {
-        const QString file = QDir(work.path()).filePath(def->fileName);
-        exec(open(file, SQLITE_OPEN_READWRITE).get(), QStringLiteral("PRAGMA journal_mode=WAL"), file);
-    }
-    if (QFileInfo::exists(target) && !QDir().rmdir(target))
-        throw failure(QStringLiteral("%1 cannot be replaced.").arg(native(target)));
-    if (!QDir().rename(work.path(), target))
-        throw failure(QStringLiteral("The restored collection cannot be moved to %1.").arg(native(target)));
-    work.setAutoRemove(false);
-    return restored;
 }
 
 } // namespace kvilbro::backup

@@ -1,0 +1,65 @@
+#pragma once
+
+// What the parts of a backup share: its file names, and reading and checking
+// its files, which may have been changed by anyone.
+
+#include "CollectionBackup.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+struct sqlite3;
+
+namespace kvilbro {
+class Error;
+}
+
+namespace kvilbro::backup::detail {
+
+inline const QString Manifest = QStringLiteral("MANIFEST");
+inline const QString PictureList = QStringLiteral("pictures.txt");
+inline const QString PictureFolder = QStringLiteral("pictures");
+// Which collection a backup came from, who made it, whether it holds pictures.
+inline const QString Origin = QStringLiteral("ORIGIN");
+// The longest line of a backup's lists: a list of many pictures is long, no line is.
+constexpr qint64 MaxLine = 8192;
+
+struct CloseDb {
+    void operator()(sqlite3* db) const;
+};
+using Db = std::unique_ptr<sqlite3, CloseDb>;
+
+QString native(const QString& path);
+Error failure(const QString& text);
+QString sqliteError(sqlite3* db);
+// Opens a table file on a connection on which nothing in the file may run.
+Db open(const QString& path, int flags);
+// Opens a finished copy without ever writing beside it.
+Db openCopy(const QString& path);
+void exec(sqlite3* db, const QString& sql, const QString& file);
+// "ok", or what SQLite found wrong.
+QString integrity(sqlite3* db);
+QByteArray sha256(const QString& path);
+void syncFile(const QString& path);
+
+// lstat's view: a link is never taken for what it points at.
+bool isRealFolder(const QString& path);
+bool isRealFile(const QString& path);
+
+// A name with a line feed, tab or other control character would break the
+// lists of the backup.
+bool hasControlCharacter(const QString& path);
+
+// Every file of the backup but the manifest, relative to its folder, sorted.
+QStringList filesOf(const QString& folder);
+
+// The sum the MANIFEST gives `name`; empty when it names no such file.
+QByteArray listedSum(const QString& folder, const QString& name);
+
+// The faults of a backup; `working` skips the lock file of a work folder.
+QStringList check(const QString& folder, bool working);
+
+} // namespace kvilbro::backup::detail
