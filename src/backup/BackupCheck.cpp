@@ -33,7 +33,9 @@ QStringList check(const QString& folder, bool working)
     int line = 0;
     while (!manifest.atEnd()) {
         ++line;
-        const QString text = QString::fromUtf8(manifest.readLine()).chopped(1);
+        QString text = QString::fromUtf8(manifest.readLine());
+        if (text.endsWith(u'\n'))
+            text.chop(1);
         const qsizetype gap = text.indexOf(QStringLiteral("  "));
         const QString name = gap > 0 ? text.mid(gap + 2) : QString();
         if (gap != 64 || name.isEmpty() || name.startsWith(u'/') || name.split(u'/').contains(QStringLiteral(".."))) {

@@ -70,7 +70,9 @@ Restored restore(const QString& folder, const QString& dir)
                            &insert, nullptr);
         std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> insertGuard(insert, sqlite3_finalize);
         while (!pictures.atEnd()) {
-            const QString line = QString::fromUtf8(pictures.readLine()).chopped(1);
+            QString line = QString::fromUtf8(pictures.readLine());
+            if (line.endsWith(u'\n'))
+                line.chop(1);
             const qsizetype tab = line.indexOf(u'\t');
             const QString copyName = line.left(tab);
             const QString original = line.mid(tab + 1);

@@ -7,6 +7,7 @@
 #include "ErrorOf.h"
 #include "FileFaults.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
@@ -327,6 +328,30 @@ private slots:
         const backup::Restored restored = backup::restore(made.folder, out.filePath("igen"));
         QCOMPARE(restored.rewritten, 1);
         QCOMPARE(picturesIn(out.filePath("igen")), (names.mid(0, 2) << out.filePath("igen") + "/billeder/00001-e.jpg"));
+    }
+
+    // The last line counts without its line feed, as sha256sum -c reads it.
+    void aLastLineWithoutALineFeedCounts()
+    {
+        Collection c;
+        c.addArea("DK", "Danmark");
+        writeFile(c.path() + "/a.jpg", "a");
+        c.addNumber("DK", "Danmark", 1, {}, {}, c.path() + "/a.jpg");
+        c.closeConnections();
+        QTemporaryDir out;
+        const QString folder = backup::make(c.path(), out.path(), 10, true, Noon).folder;
+        QByteArray list = fileBytes(folder + "/pictures.txt");
+        QByteArray manifest = fileBytes(folder + "/MANIFEST");
+        QVERIFY(list.endsWith('\n') && manifest.endsWith('\n'));
+        const QByteArray oldSum = QCryptographicHash::hash(list, QCryptographicHash::Sha256).toHex();
+        list.chop(1);
+        writeFile(folder + "/pictures.txt", list);
+        manifest.replace(oldSum, QCryptographicHash::hash(list, QCryptographicHash::Sha256).toHex());
+        manifest.chop(1);
+        writeFile(folder + "/MANIFEST", manifest);
+        QCOMPARE(backup::verify(folder), QStringList());
+        const backup::Restored restored = backup::restore(folder, out.filePath("igen"));
+        QCOMPARE(restored.rewritten, 1);
     }
 
     void noCollectionNoBackup()
