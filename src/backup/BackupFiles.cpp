@@ -9,9 +9,15 @@
 #include <QFileInfo>
 
 #include <QUrl>
+
+#include "WorkFolder.h"
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -88,15 +94,78 @@ QString integrity(sqlite3* db)
     return found.join(QStringLiteral("; "));
 }
 
+std::unique_ptr<QFile> openToRead(const QString& path)
+{
+    // Without blocking: opening a FIFO would wait for a writer for ever.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        if (error == ELOOP)
+            throw failure(QStringLiteral("%1 is a link, not an ordinary file.").arg(native(path)));
+        throw failure(
+            QStringLiteral("%1 cannot be read: %2").arg(native(path), QString::fromLocal8Bit(std::strerror(error))));
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        throw failure(QStringLiteral("%1 is not an ordinary file.").arg(native(path)));
+    }
+    auto file = std::make_unique<QFile>();
+    if (!file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw failure(QStringLiteral("%1 cannot be read: %2").arg(native(path), file->errorString()));
+    }
+    return file;
+}
+
+LineReader::LineReader(QFile& file, const QString& name) : file_(file), name_(name), buffer_(MaxLine + 2, '\0') {}
+
+bool LineReader::next(QByteArray& line)
+{
+    if (!fault_.isEmpty())
+        return false;
+    const qint64 n = file_.readLine(buffer_.data(), buffer_.size());
+    if (n < 0) {
+        if (file_.error() != QFileDevice::NoError)
+            fault_ = QStringLiteral("%1 cannot be read: %2").arg(name_, file_.errorString());
+        return false;
+    }
+    ++number_;
+    line = QByteArray(buffer_.constData(), n);
+    if (line.endsWith('\n')) {
+        line.chop(1);
+    } else if (n >= MaxLine) {
+        fault_ = QStringLiteral("%1 line %2 is too long.").arg(name_).arg(number_);
+        return false;
+    }
+    return true;
+}
+
 QByteArray sha256(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw failure(QStringLiteral("%1 cannot be read: %2").arg(native(path), file.errorString()));
+    const std::unique_ptr<QFile> file = openToRead(path);
     QCryptographicHash hash(QCryptographicHash::Sha256);
-    if (!hash.addData(&file) || file.error() != QFileDevice::NoError)
-        throw failure(QStringLiteral("%1 cannot be read: %2").arg(native(path), file.errorString()));
+    if (!hash.addData(file.get()) || file->error() != QFileDevice::NoError)
+        throw failure(QStringLiteral("%1 cannot be read: %2").arg(native(path), file->errorString()));
     return hash.result().toHex();
+}
+
+void copyFile(const QString& from, const QString& to)
+{
+    const std::unique_ptr<QFile> source = openToRead(from);
+    QFile target(to);
+    if (!target.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        throw failure(QStringLiteral("%1 cannot be written: %2").arg(native(to), target.errorString()));
+    QByteArray chunk(1 << 16, '\0');
+    qint64 n;
+    while ((n = source->read(chunk.data(), chunk.size())) > 0) {
+        if (target.write(chunk.constData(), n) != n)
+            throw failure(QStringLiteral("%1 cannot be written: %2").arg(native(to), target.errorString()));
+    }
+    if (n < 0)
+        throw failure(QStringLiteral("%1 cannot be read: %2").arg(native(from), source->errorString()));
+    if (!target.flush() || ::fsync(target.handle()) != 0)
+        throw failure(QStringLiteral("%1 cannot be written: %2").arg(native(to), target.errorString()));
 }
 
 void syncFile(const QString& path)
@@ -114,16 +183,20 @@ bool hasControlCharacter(const QString& path)
 }
 
 // Every file of the backup but the manifest, relative to its folder, sorted.
-QStringList filesOf(const QString& folder)
+QStringList filesOf(const QString& folder, bool working)
 {
+    // Hidden and special files too: whatever is there must be accounted for.
+    const QDir::Filters filter = QDir::Files | QDir::System | QDir::Hidden;
     QStringList files;
     const QDir base(folder);
-    for (const QString& name : base.entryList(QDir::Files, QDir::Name)) {
-        if (name != Manifest)
+    for (const QString& name : base.entryList(filter, QDir::Name)) {
+        if (name != Manifest && !(working && name == WorkFolder::lockFileName()))
             files << name;
     }
-    for (const QString& name : QDir(base.filePath(PictureFolder)).entryList(QDir::Files, QDir::Name))
-        files << PictureFolder + u'/' + name;
+    if (isRealFolder(base.filePath(PictureFolder))) {
+        for (const QString& name : QDir(base.filePath(PictureFolder)).entryList(filter, QDir::Name))
+            files << PictureFolder + u'/' + name;
+    }
     return files;
 }
 
@@ -144,16 +217,16 @@ bool isRealFile(const QString& path)
 QByteArray listedSum(const QString& folder, const QString& name)
 {
     const QString path = QDir(folder).filePath(Manifest);
-    QFile manifest(path);
-    if (!isRealFile(path) || !manifest.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray wanted = "  " + name.toUtf8();
-    while (!manifest.atEnd()) {
-        QByteArray line = manifest.readLine(MaxLine);
-        if (line.endsWith('\n'))
-            line.chop(1);
-        if (line.size() == 64 + wanted.size() && line.endsWith(wanted))
-            return line.left(64);
+    try {
+        const std::unique_ptr<QFile> manifest = openToRead(path);
+        LineReader lines(*manifest, Manifest);
+        const QByteArray wanted = "  " + name.toUtf8();
+        QByteArray line;
+        while (lines.next(line)) {
+            if (line.size() == 64 + wanted.size() && line.endsWith(wanted))
+                return line.left(64);
+        }
+    } catch (const Error&) {
     }
     return {};
 }

@@ -6,6 +6,7 @@
 #include "CollectionBackup.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 #include <QStringList>
 
@@ -42,7 +43,32 @@ Db openCopy(const QString& path);
 void exec(sqlite3* db, const QString& sql, const QString& file);
 // "ok", or what SQLite found wrong.
 QString integrity(sqlite3* db);
+// Opens a file of a backup to read: an ordinary file only, never through a
+// link, and never waiting, as opening a FIFO would. Throws Error.
+std::unique_ptr<QFile> openToRead(const QString& path);
+
+// A list read line by line, each line at most MaxLine bytes; the last counts
+// without its line feed.
+class LineReader {
+public:
+    LineReader(QFile& file, const QString& name);
+    // The next line without its line feed; false at the end or on a fault.
+    bool next(QByteArray& line);
+    // Empty unless a line was too long or the file could not be read.
+    QString fault() const { return fault_; }
+    int number() const { return number_; }
+
+private:
+    QFile& file_;
+    QString name_;
+    QByteArray buffer_;
+    QString fault_;
+    int number_ = 0;
+};
+
 QByteArray sha256(const QString& path);
+// Copies an ordinary file into a new file. Throws Error.
+void copyFile(const QString& from, const QString& to);
 void syncFile(const QString& path);
 
 // lstat's view: a link is never taken for what it points at.
@@ -54,7 +80,8 @@ bool isRealFile(const QString& path);
 bool hasControlCharacter(const QString& path);
 
 // Every file of the backup but the manifest, relative to its folder, sorted.
-QStringList filesOf(const QString& folder);
+// `working` leaves out the lock file of a work folder.
+QStringList filesOf(const QString& folder, bool working);
 
 // The sum the MANIFEST gives `name`; empty when it names no such file.
 QByteArray listedSum(const QString& folder, const QString& name);

@@ -50,15 +50,17 @@ Restored restore(const QString& folder, const QString& dir)
         throw failure(QStringLiteral("Nothing can be written in %1: %2").arg(native(parent), work.errorString()));
 
     for (const TableDef* def : TableDef::all()) {
-        if (!QFile::copy(QDir(folder).filePath(def->fileName), QDir(work.path()).filePath(def->fileName)))
-            throw failure(QStringLiteral("%1 cannot be restored.").arg(def->fileName));
+        copyFile(QDir(folder).filePath(def->fileName), QDir(work.path()).filePath(def->fileName));
     }
     Restored restored;
-    QFile pictures(QDir(folder).filePath(PictureList));
     const TableDef& numbersDef = TableDef::get(TableId::Numbers);
     Db numbers = open(QDir(work.path()).filePath(numbersDef.fileName), SQLITE_OPEN_READWRITE);
     exec(numbers.get(), QStringLiteral("BEGIN IMMEDIATE"), numbersDef.fileName);
-    if (pictures.open(QIODevice::ReadOnly)) {
+    if (QFileInfo(QDir(folder).filePath(PictureList)).isSymLink() ||
+        QFileInfo::exists(QDir(folder).filePath(PictureList))) {
+        const std::unique_ptr<QFile> pictures = openToRead(QDir(folder).filePath(PictureList));
+        LineReader lines(*pictures, PictureList);
+        QByteArray bytes;
         QDir(work.path()).mkpath(QStringLiteral("billeder"));
         const FieldDef& field = numbersDef.fields[numbersDef.fieldIndex(u"Billede")];
         // Every path is rewritten from the value it had in the backup, in one
@@ -69,18 +71,15 @@ Restored restore(const QString& folder, const QString& dir)
         sqlite3_prepare_v2(numbers.get(), "INSERT OR IGNORE INTO temp.restored_path (old, new) VALUES (?1, ?2)", -1,
                            &insert, nullptr);
         std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> insertGuard(insert, sqlite3_finalize);
-        while (!pictures.atEnd()) {
-            QString line = QString::fromUtf8(pictures.readLine());
-            if (line.endsWith(u'\n'))
-                line.chop(1);
+        while (lines.next(bytes)) {
+            const QString line = QString::fromUtf8(bytes);
             const qsizetype tab = line.indexOf(u'\t');
             const QString copyName = line.left(tab);
             const QString original = line.mid(tab + 1);
             if (tab <= 0 || copyName.contains(u'/'))
                 continue;
-            if (!QFile::copy(QDir(folder).filePath(PictureFolder + u'/' + copyName),
-                             QDir(work.path()).filePath(QStringLiteral("billeder/") + copyName)))
-                throw failure(QStringLiteral("The picture %1 cannot be restored.").arg(copyName));
+            copyFile(QDir(folder).filePath(PictureFolder + u'/' + copyName),
+                     QDir(work.path()).filePath(QStringLiteral("billeder/") + copyName));
             const QString rewritten = target + QStringLiteral("/billeder/") + copyName;
             if (!storedAsIs(field, rewritten)) {
                 restored.kept << original;
@@ -94,6 +93,8 @@ Restored restore(const QString& folder, const QString& dir)
                 throw failure(QStringLiteral("%1: %2").arg(numbersDef.fileName, sqliteError(numbers.get())));
             sqlite3_reset(insert);
         }
+        if (!lines.fault().isEmpty())
+            throw failure(lines.fault());
         exec(numbers.get(),
              QStringLiteral("UPDATE stm2manc SET Billede = (SELECT new FROM temp.restored_path WHERE old = Billede) "
                             "WHERE Billede IN (SELECT old FROM temp.restored_path)"),

@@ -130,7 +130,7 @@ void copyPictures(const QString& dir, const QString& into, Made& made)
 void writeManifest(const QString& folder, const QHash<QString, QByteArray>& known)
 {
     QByteArray text;
-    for (const QString& name : filesOf(folder)) {
+    for (const QString& name : filesOf(folder, true)) {
         const QByteArray sum = known.contains(name) ? known.value(name) : sha256(QDir(folder).filePath(name));
         text += sum + "  " + name.toUtf8() + '\n';
     }

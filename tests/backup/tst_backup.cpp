@@ -14,6 +14,10 @@
 
 #include <sqlite3.h>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace kvilbro;
 using namespace kvilbro::test;
 
@@ -53,6 +57,25 @@ QStringList picturesIn(const QString& dir)
     sqlite3_close(db);
     return paths;
 }
+
+// Memory beyond what the program holds now cannot be had while this lives:
+// a read of a whole huge file fails instead of taking the machine's memory.
+struct AddressSpaceLimit {
+    explicit AddressSpaceLimit(rlim_t more)
+    {
+        getrlimit(RLIMIT_AS, &saved);
+        QFile statm("/proc/self/statm");
+        statm.open(QIODevice::ReadOnly);
+        const rlim_t now = rlim_t(statm.readAll().split(' ').value(0).toULongLong()) * rlim_t(::sysconf(_SC_PAGESIZE));
+        rlimit limited = saved;
+        limited.rlim_cur = now + more;
+        setrlimit(RLIMIT_AS, &limited);
+    }
+    ~AddressSpaceLimit() { setrlimit(RLIMIT_AS, &saved); }
+    AddressSpaceLimit(const AddressSpaceLimit&) = delete;
+    AddressSpaceLimit& operator=(const AddressSpaceLimit&) = delete;
+    rlimit saved{};
+};
 
 } // namespace
 
@@ -352,6 +375,70 @@ private slots:
         QCOMPARE(backup::verify(folder), QStringList());
         const backup::Restored restored = backup::restore(folder, out.filePath("igen"));
         QCOMPARE(restored.rewritten, 1);
+    }
+
+    // What no backup holds is refused at once: a FIFO instead of a file
+    // (opening it would wait for ever), a line longer than any real one (read
+    // whole, it would take all memory).
+    void verifyRefusesWhatNoBackupHolds_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("found");
+        QTest::newRow("a FIFO as MANIFEST") << "fifo manifest"
+                                            << "MANIFEST is not an ordinary file";
+        QTest::newRow("a FIFO as a picture") << "fifo picture"
+                                             << "pictures.txt line 1 names no picture of the backup.";
+        QTest::newRow("a huge MANIFEST line") << "huge manifest"
+                                              << "MANIFEST line 7 is too long.";
+        QTest::newRow("a huge pictures.txt line") << "huge list"
+                                                  << "pictures.txt line 1 is too long.";
+    }
+    void verifyRefusesWhatNoBackupHolds()
+    {
+        QFETCH(QString, change);
+        QFETCH(QString, found);
+        Collection c;
+        c.addArea("DK", "Danmark");
+        writeFile(c.path() + "/a.jpg", "a");
+        c.addNumber("DK", "Danmark", 1, {}, {}, c.path() + "/a.jpg");
+        c.closeConnections();
+        QTemporaryDir out;
+        const QString folder = backup::make(c.path(), out.path(), 10, true, Noon).folder;
+        // The sums made again, as anyone can.
+        auto listOnly = [&](const QString& dropped) {
+            QByteArray manifest;
+            for (const QByteArray& line : fileBytes(folder + "/MANIFEST").split('\n')) {
+                if (!line.isEmpty() && !line.endsWith("  " + dropped.toUtf8()))
+                    manifest += line + '\n';
+            }
+            writeFile(folder + "/MANIFEST", manifest);
+        };
+        constexpr qint64 huge = 192 << 20; // sparse: nothing is written
+        if (change == "fifo manifest") {
+            QFile::remove(folder + "/MANIFEST");
+            QCOMPARE(::mkfifo(QFile::encodeName(folder + "/MANIFEST").constData(), 0600), 0);
+        } else if (change == "fifo picture") {
+            QFile::remove(folder + "/pictures/00001-a.jpg");
+            QCOMPARE(::mkfifo(QFile::encodeName(folder + "/pictures/00001-a.jpg").constData(), 0600), 0);
+            listOnly("pictures/00001-a.jpg");
+        } else if (change == "huge manifest") {
+            QVERIFY(QFile::resize(folder + "/MANIFEST", huge));
+        } else {
+            const QByteArray oldSum =
+                QCryptographicHash::hash(fileBytes(folder + "/pictures.txt"), QCryptographicHash::Sha256).toHex();
+            QVERIFY(QFile::resize(folder + "/pictures.txt", 0));
+            QVERIFY(QFile::resize(folder + "/pictures.txt", huge));
+            QFile list(folder + "/pictures.txt");
+            QCryptographicHash sum(QCryptographicHash::Sha256);
+            QVERIFY(list.open(QIODevice::ReadOnly) && sum.addData(&list));
+            writeFile(folder + "/MANIFEST", fileBytes(folder + "/MANIFEST").replace(oldSum, sum.result().toHex()));
+        }
+        const AddressSpaceLimit limit(64 << 20);
+        const QStringList faults = backup::verify(folder);
+        QVERIFY2(faults.join('|').contains(found), qPrintable(faults.join('|')));
+        QTemporaryDir target;
+        QVERIFY(errorOf([&] { backup::restore(folder, target.filePath("ny")); }).contains("damaged"));
+        QVERIFY(!QFileInfo::exists(target.filePath("ny")));
     }
 
     void noCollectionNoBackup()
