@@ -54,6 +54,8 @@ Db open(const QString& path, int flags)
     // A file is data: nothing in it may run.
     sqlite3_db_config(raw, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     sqlite3_db_config(raw, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    sqlite3_db_config(raw, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+    sqlite3_db_config(raw, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
     sqlite3_busy_timeout(raw, 5000);
     return db;
 }
@@ -74,24 +76,6 @@ void exec(sqlite3* db, const QString& sql, const QString& file)
         sqlite3_free(message);
         throw failure(QStringLiteral("%1: %2").arg(native(file), reason));
     }
-}
-
-// "ok", or what SQLite found wrong.
-QString integrity(sqlite3* db)
-{
-    // Mapped, the check reads each page once instead of through a small cache.
-    sqlite3_exec(db, "PRAGMA mmap_size=1073741824", nullptr, nullptr, nullptr);
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &stmt, nullptr) != SQLITE_OK)
-        return sqliteError(db);
-    QStringList found;
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
-        found << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
-    sqlite3_finalize(stmt);
-    if (rc != SQLITE_DONE)
-        return sqliteError(db);
-    return found.join(QStringLiteral("; "));
 }
 
 std::unique_ptr<QFile> openToRead(const QString& path)

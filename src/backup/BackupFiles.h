@@ -36,13 +36,12 @@ using Db = std::unique_ptr<sqlite3, CloseDb>;
 QString native(const QString& path);
 Error failure(const QString& text);
 QString sqliteError(sqlite3* db);
-// Opens a table file on a connection on which nothing in the file may run.
+// Opens a table file on a connection on which nothing in the file may run:
+// no trigger, no view, no change to the schema by writing.
 Db open(const QString& path, int flags);
 // Opens a finished copy without ever writing beside it.
 Db openCopy(const QString& path);
 void exec(sqlite3* db, const QString& sql, const QString& file);
-// "ok", or what SQLite found wrong.
-QString integrity(sqlite3* db);
 // Opens a file of a backup to read: an ordinary file only, never through a
 // link, and never waiting, as opening a FIFO would. Throws Error.
 std::unique_ptr<QFile> openToRead(const QString& path);
