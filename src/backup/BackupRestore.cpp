@@ -3,12 +3,12 @@
 #include "Error.h"
 #include "FieldRules.h"
 #include "TableDef.h"
+#include "WorkFolder.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 #include <sqlite3.h>
 
@@ -45,7 +45,9 @@ Restored restore(const QString& folder, const QString& dir)
     const QString parent = QFileInfo(target).absolutePath();
     if (!QDir().mkpath(parent))
         throw failure(QStringLiteral("The folder %1 cannot be created.").arg(native(parent)));
-    QTemporaryDir work(QDir(parent).filePath(QStringLiteral(".kvilbro-restore-XXXXXX")));
+    const QString workPrefix = QStringLiteral(".kvilbro-restore-");
+    WorkFolder::removeAbandoned(parent, workPrefix);
+    WorkFolder work(parent, workPrefix);
     if (!work.isValid())
         throw failure(QStringLiteral("Nothing can be written in %1: %2").arg(native(parent), work.errorString()));
 
@@ -110,9 +112,9 @@ Restored restore(const QString& folder, const QString& dir)
     }
     if (QFileInfo::exists(target) && !QDir().rmdir(target))
         throw failure(QStringLiteral("%1 cannot be replaced.").arg(native(target)));
-    if (!QDir().rename(work.path(), target))
-        throw failure(QStringLiteral("The restored collection cannot be moved to %1.").arg(native(target)));
-    work.setAutoRemove(false);
+    if (!work.moveTo(target))
+        throw failure(QStringLiteral("The restored collection cannot be moved to %1: %2")
+                          .arg(native(target), work.errorString()));
     return restored;
 }
 

@@ -5,6 +5,7 @@
 #include "Error.h"
 #include "FieldRules.h"
 #include "TableDef.h"
+#include "WorkFolder.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -13,7 +14,6 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <QSaveFile>
-#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QThread>
 #include <QUrl>
@@ -245,7 +245,9 @@ Made make(const QString& dir, const QString& destination, int keep, bool withPic
     const QString target = QDir(destination).absolutePath();
 
     // Made aside and renamed when complete: a failure leaves no half backup.
-    QTemporaryDir work(QDir(target).filePath(QStringLiteral(".kvilbro-backup-XXXXXX")));
+    const QString workPrefix = QStringLiteral(".kvilbro-backup-");
+    WorkFolder::removeAbandoned(target, workPrefix);
+    WorkFolder work(target, workPrefix);
     if (!work.isValid())
         throw failure(QStringLiteral("Nothing can be written in %1: %2").arg(native(target), work.errorString()));
     Made made;
@@ -265,9 +267,8 @@ Made make(const QString& dir, const QString& destination, int keep, bool withPic
         throw failure(QStringLiteral("The backup made in %1 is not sound; it was not kept: %2")
                           .arg(native(target), faults.join(QStringLiteral(" "))));
     made.folder = QDir(target).filePath(name);
-    if (!QDir().rename(work.path(), made.folder))
-        throw failure(QStringLiteral("The backup cannot be named %1.").arg(native(made.folder)));
-    work.setAutoRemove(false);
+    if (!work.moveTo(made.folder))
+        throw failure(QStringLiteral("The backup cannot be named %1: %2").arg(native(made.folder), work.errorString()));
 
     QStringList backups;
     for (const QString& folder : list(target)) {

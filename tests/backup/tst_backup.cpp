@@ -6,6 +6,7 @@
 #include "Error.h"
 #include "ErrorOf.h"
 #include "FileFaults.h"
+#include "WorkFolder.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -487,6 +488,30 @@ private slots:
         QVERIFY2(faults.join('|').contains(found), qPrintable(faults.join('|')));
         QTemporaryDir target;
         QVERIFY(errorOf([&] { backup::restore(folder, target.filePath("ny")); }).contains("damaged"));
+    }
+
+    // A work folder left by a kill goes with the next run; one still in use stays.
+    void workFoldersLeftByAKillAreRemoved()
+    {
+        Collection c;
+        c.addArea("DK", "Danmark");
+        c.closeConnections();
+        QTemporaryDir out, parent;
+        auto leaveBehind = [](const QString& folder) {
+            QDir().mkpath(folder);
+            writeFile(folder + "/" + WorkFolder::lockFileName(), "");
+            writeFile(folder + "/stm2manc.DB", "half");
+        };
+        leaveBehind(out.filePath(".kvilbro-backup-gammel"));
+        leaveBehind(parent.filePath(".kvilbro-restore-gammel"));
+        const WorkFolder busyBackup(out.path(), ".kvilbro-backup-");
+        const WorkFolder busyRestore(parent.path(), ".kvilbro-restore-");
+        const QString folder = backup::make(c.path(), out.path(), 10, false, Noon).folder;
+        backup::restore(folder, parent.filePath("igen"));
+        QVERIFY(!QFileInfo::exists(out.filePath(".kvilbro-backup-gammel")));
+        QVERIFY(!QFileInfo::exists(parent.filePath(".kvilbro-restore-gammel")));
+        QVERIFY(QFileInfo::exists(busyBackup.path()));
+        QVERIFY(QFileInfo::exists(busyRestore.path()));
     }
 
     void noCollectionNoBackup()
