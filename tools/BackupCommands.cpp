@@ -21,7 +21,8 @@ int runBackupCommand(const QStringList& arguments, QTextStream& out, QTextStream
     const QCommandLineOption to(QStringLiteral("to"), QString(), QStringLiteral("DEST"));
     const QCommandLineOption keep(QStringLiteral("keep"), QString(), QStringLiteral("N"));
     const QCommandLineOption withPictures(QStringLiteral("with-pictures"));
-    parser.addOptions({to, keep, withPictures});
+    const QCommandLineOption tablesOnly(QStringLiteral("tables-only"));
+    parser.addOptions({to, keep, withPictures, tablesOnly});
     if (!parser.parse(QStringList{QStringLiteral("kvilbro-tables")} + arguments)) {
         err << parser.errorText() << "\n";
         return 1;
@@ -61,8 +62,10 @@ int runBackupCommand(const QStringList& arguments, QTextStream& out, QTextStream
             return 0;
         }
         if (command == QLatin1String("restore") && args.size() == 3) {
-            const backup::Restored restored = backup::restore(args[1], args[2]);
+            const backup::Restored restored = backup::restore(args[1], args[2], parser.isSet(tablesOnly));
             out << "Restored into " << QDir::toNativeSeparators(QDir(args[2]).absolutePath()) << ".\n";
+            if (parser.isSet(tablesOnly))
+                out << "The tables alone: no pictures were restored, and picture paths are as they were.\n";
             if (restored.rewritten > 0)
                 out << restored.rewritten << " picture paths now name the restored pictures.\n";
             for (const QString& kept : restored.kept)
@@ -74,7 +77,7 @@ int runBackupCommand(const QStringList& arguments, QTextStream& out, QTextStream
         return 1;
     }
     err << "Usage: kvilbro-tables backup [DIR] [--to DEST] [--keep N] [--with-pictures] | verify BACKUP | restore "
-           "BACKUP DIR\n";
+           "BACKUP DIR [--tables-only]\n";
     return 1;
 }
 

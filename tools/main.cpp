@@ -45,10 +45,13 @@ Commands:
                     a verified copy of the three tables (and with
                     --with-pictures every picture a number names) in a new
                     folder kvilbro-backup-DATE-TIME in DEST (DIR/backups);
-                    only the newest N (10) backups there are kept
-  verify BACKUP     check a backup's sums and tables
-  restore BACKUP DIR
-                    restore a backup into DIR, an empty or new folder
+                    of the backups made there by backup of this
+                    collection, only the newest N (10) are kept
+  verify BACKUP     check a backup's sums, tables and pictures
+  restore BACKUP DIR [--tables-only]
+                    restore a backup into DIR, an empty or new folder;
+                    --tables-only leaves the pictures out, and restores
+                    the tables when only pictures are damaged
 )";
 
 // The lines of the picture and figure commands come from those commands.

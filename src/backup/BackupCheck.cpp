@@ -19,10 +19,16 @@ using namespace detail;
 
 QStringList verify(const QString& folder)
 {
-    return check(folder, false);
+    return check(folder, false).all();
 }
 
 namespace detail {
+
+void Findings::add(const QString& name, const QString& fault)
+{
+    const bool picture = name == PictureList || name == PictureFolder || name.startsWith(PictureFolder + u'/');
+    (picture ? pictures : tables) << fault;
+}
 
 namespace {
 
@@ -53,7 +59,7 @@ void checkPictureList(const QString& folder, const QStringList& listed, QStringL
 
 // A backup holds its files and the one folder of pictures, never a link: a
 // link would let a restore copy in a file from anywhere.
-void checkEntries(const QString& folder, QStringList& faults)
+void checkEntries(const QString& folder, Findings& found)
 {
     const QDir::Filters all = QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot;
     QStringList names = QDir(folder).entryList(all, QDir::Name);
@@ -66,9 +72,9 @@ void checkEntries(const QString& folder, QStringList& faults)
         if (::lstat(QFile::encodeName(QDir(folder).filePath(name)).constData(), &st) != 0)
             continue;
         if (S_ISLNK(st.st_mode))
-            faults << QStringLiteral("%1 is a link; a backup holds none.").arg(name);
+            found.add(name, QStringLiteral("%1 is a link; a backup holds none.").arg(name));
         else if (S_ISDIR(st.st_mode) && name != PictureFolder)
-            faults << QStringLiteral("%1 is a folder that is no part of a backup.").arg(name);
+            found.add(name, QStringLiteral("%1 is a folder that is no part of a backup.").arg(name));
     }
 }
 
@@ -91,9 +97,10 @@ void checkTable(const QString& folder, const TableDef& def, QStringList& faults)
 
 } // namespace
 
-QStringList check(const QString& folder, bool working)
+Findings check(const QString& folder, bool working)
 {
-    QStringList faults;
+    Findings found;
+    QStringList& faults = found.tables;
     QStringList listed;
     try {
         const std::unique_ptr<QFile> manifest = openToRead(QDir(folder).filePath(Manifest));
@@ -111,28 +118,29 @@ QStringList check(const QString& folder, bool working)
             listed << name;
             const QString path = QDir(folder).filePath(name);
             if (!QFileInfo(path).exists() && !QFileInfo(path).isSymLink()) {
-                faults << QStringLiteral("%1 is missing.").arg(name);
+                found.add(name, QStringLiteral("%1 is missing.").arg(name));
                 continue;
             }
             try {
                 if (sha256(path) != text.left(64).toLatin1())
-                    faults << QStringLiteral("%1 has changed since the backup was made.").arg(name);
+                    found.add(name, QStringLiteral("%1 has changed since the backup was made.").arg(name));
             } catch (const Error& e) {
-                faults << e.message();
+                found.add(name, e.message());
             }
         }
         if (!lines.fault().isEmpty())
             faults << lines.fault();
     } catch (const Error& e) {
-        return {e.message()};
+        faults << e.message();
+        return found;
     }
-    checkEntries(folder, faults);
+    checkEntries(folder, found);
     for (const QString& name : filesOf(folder, working)) {
         if (!listed.contains(name))
-            faults << QStringLiteral("%1 is not in the MANIFEST.").arg(name);
+            found.add(name, QStringLiteral("%1 is not in the MANIFEST.").arg(name));
     }
     if (listed.contains(PictureList))
-        checkPictureList(folder, listed, faults);
+        checkPictureList(folder, listed, found.pictures);
     for (const TableDef* def : TableDef::all()) {
         if (!listed.contains(def->fileName)) {
             faults << QStringLiteral("%1 is not in the backup.").arg(def->fileName);
@@ -146,7 +154,7 @@ QStringList check(const QString& folder, bool working)
             faults << e.message();
         }
     }
-    return faults;
+    return found;
 }
 
 } // namespace detail

@@ -85,7 +85,17 @@ QStringList filesOf(const QString& folder, bool working);
 // The sum the MANIFEST gives `name`; empty when it names no such file.
 QByteArray listedSum(const QString& folder, const QString& name);
 
-// The faults of a backup; `working` skips the lock file of a work folder.
-QStringList check(const QString& folder, bool working);
+// The faults of a backup: those of its pictures apart, as the tables can be
+// restored without them.
+struct Findings {
+    QStringList tables;   // the tables, the MANIFEST, anything else
+    QStringList pictures; // the picture copies and their list
+    // Files under `name` (relative to the backup) count as pictures or not.
+    void add(const QString& name, const QString& fault);
+    QStringList all() const { return tables + pictures; }
+};
+
+// `working` skips the lock file of a work folder.
+Findings check(const QString& folder, bool working);
 
 } // namespace kvilbro::backup::detail

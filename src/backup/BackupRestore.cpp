@@ -29,12 +29,19 @@ bool holdsCollection(const QString& dir)
 
 } // namespace
 
-Restored restore(const QString& folder, const QString& dir)
+Restored restore(const QString& folder, const QString& dir, bool tablesOnly)
 {
-    const QStringList faults = verify(folder);
-    if (!faults.isEmpty())
-        throw failure(QStringLiteral("The backup %1 is damaged; nothing was restored: %2")
-                          .arg(native(folder), faults.join(QStringLiteral(" "))));
+    const Findings found = check(folder, false);
+    if (!found.tables.isEmpty() || (!tablesOnly && !found.pictures.isEmpty())) {
+        const QStringList faults = tablesOnly ? found.tables : found.all();
+        const QString hint =
+            found.tables.isEmpty()
+                ? QStringLiteral(
+                      " Only pictures are damaged: restore --tables-only brings the tables back without them.")
+                : QString();
+        throw failure(QStringLiteral("The backup %1 is damaged; nothing was restored: %2%3")
+                          .arg(native(folder), faults.join(QStringLiteral(" ")), hint));
+    }
     const QString target = QDir(dir).absolutePath();
     if (QFileInfo::exists(target) &&
         (!QFileInfo(target).isDir() ||
@@ -58,8 +65,8 @@ Restored restore(const QString& folder, const QString& dir)
     const TableDef& numbersDef = TableDef::get(TableId::Numbers);
     Db numbers = open(QDir(work.path()).filePath(numbersDef.fileName), SQLITE_OPEN_READWRITE);
     exec(numbers.get(), QStringLiteral("BEGIN IMMEDIATE"), numbersDef.fileName);
-    if (QFileInfo(QDir(folder).filePath(PictureList)).isSymLink() ||
-        QFileInfo::exists(QDir(folder).filePath(PictureList))) {
+    if (!tablesOnly && QFileInfo::exists(QDir(folder).filePath(PictureList))) {
+        restored.withPictures = true;
         const std::unique_ptr<QFile> pictures = openToRead(QDir(folder).filePath(PictureList));
         LineReader lines(*pictures, PictureList);
         QByteArray bytes;

@@ -262,7 +262,7 @@ Made make(const QString& dir, const QString& destination, int keep, bool withPic
     for (int n = 2; QFileInfo::exists(QDir(target).filePath(name)); ++n)
         name = QStringLiteral("kvilbro-backup-%1-%2").arg(now.toString(QStringLiteral("yyyy-MM-dd-HHmmss"))).arg(n);
     // Checked as `verify` checks it, before it counts.
-    const QStringList faults = check(work.path(), true);
+    const QStringList faults = check(work.path(), true).all();
     if (!faults.isEmpty())
         throw failure(QStringLiteral("The backup made in %1 is not sound; it was not kept: %2")
                           .arg(native(target), faults.join(QStringLiteral(" "))));

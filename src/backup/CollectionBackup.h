@@ -37,13 +37,15 @@ Made make(const QString& dir, const QString& destination, int keep, bool withPic
 QStringList verify(const QString& folder);
 
 struct Restored {
-    int rewritten = 0; // picture paths pointed at the restored copies
-    QStringList kept;  // paths kept as they were: the new path would not fit
+    bool withPictures = false; // picture copies restored and paths rewritten
+    int rewritten = 0;         // picture paths pointed at the restored copies
+    QStringList kept;          // paths kept as they were: the new path would not fit
 };
 
 // Restores a verified backup into `dir`, which must be empty or not exist
-// yet; never over a collection. Throws Error.
-Restored restore(const QString& folder, const QString& dir);
+// yet; never over a collection. With `tablesOnly` the pictures are left out,
+// and damage to them alone does not stop the restore. Throws Error.
+Restored restore(const QString& folder, const QString& dir, bool tablesOnly = false);
 
 // The backups in `destination`, oldest first.
 QStringList list(const QString& destination);

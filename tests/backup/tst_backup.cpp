@@ -514,6 +514,28 @@ private slots:
         QVERIFY(QFileInfo::exists(busyRestore.path()));
     }
 
+    // Damaged pictures alone keep the tables restorable, when asked for.
+    void theTablesAloneWhenOnlyPicturesAreDamaged()
+    {
+        Collection c;
+        c.addArea("DK", "Danmark");
+        writeFile(c.path() + "/a.jpg", "a");
+        c.addNumber("DK", "Danmark", 1, {}, {}, c.path() + "/a.jpg");
+        c.closeConnections();
+        QTemporaryDir out;
+        const QString folder = backup::make(c.path(), out.path(), 10, true, Noon).folder;
+        writeFile(folder + "/pictures/00001-a.jpg", "b");
+        QVERIFY(errorOf([&] { backup::restore(folder, out.filePath("igen")); }).contains("restore --tables-only"));
+        const backup::Restored restored = backup::restore(folder, out.filePath("igen"), true);
+        QVERIFY(!restored.withPictures);
+        QCOMPARE(picturesIn(out.filePath("igen")), QStringList{c.path() + "/a.jpg"});
+        QVERIFY(!QFileInfo::exists(out.filePath("igen/billeder")));
+        // Damaged tables are never restored.
+        writeFile(folder + "/Bruger2.db", "x");
+        QVERIFY(errorOf([&] { backup::restore(folder, out.filePath("mere"), true); }).contains("Bruger2.db"));
+        QVERIFY(!QFileInfo::exists(out.filePath("mere")));
+    }
+
     void noCollectionNoBackup()
     {
         QTemporaryDir empty;
