@@ -2,6 +2,7 @@
 
 #include "CollectionBackup.h"
 #include "Error.h"
+#include "TableFiles.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -63,6 +64,14 @@ int runBackupCommand(const QStringList& arguments, QTextStream& out, QTextStream
         }
         if (command == QLatin1String("restore") && args.size() == 3) {
             const backup::Restored restored = backup::restore(args[1], args[2], parser.isSet(tablesOnly));
+            // As a new collection gets them: without, the program shows picture errors.
+            try {
+                writeStartFiles(args[2]);
+            } catch (const Error& e) {
+                err << "Restored into " << QDir::toNativeSeparators(QDir(args[2]).absolutePath())
+                    << ", but the start files could not be written: " << e.message() << "\n";
+                return 1;
+            }
             out << "Restored into " << QDir::toNativeSeparators(QDir(args[2]).absolutePath()) << ".\n";
             if (parser.isSet(tablesOnly))
                 out << "The tables alone: no pictures were restored, and picture paths are as they were.\n";

@@ -1,11 +1,13 @@
 // Backups the collector can trust: a consistent copy while another connection
 // writes, sums and tables checked, damage found, restore only into an empty
 // folder with picture paths pointed at the restored copies, and rotation.
+#include "BackupCommands.h"
 #include "Collection.h"
 #include "CollectionBackup.h"
 #include "Error.h"
 #include "ErrorOf.h"
 #include "FileFaults.h"
+#include "ToolRun.h"
 #include "WorkFolder.h"
 
 #include <QCryptographicHash>
@@ -534,6 +536,23 @@ private slots:
         writeFile(folder + "/Bruger2.db", "x");
         QVERIFY(errorOf([&] { backup::restore(folder, out.filePath("mere"), true); }).contains("Bruger2.db"));
         QVERIFY(!QFileInfo::exists(out.filePath("mere")));
+    }
+
+    // The tool's restore gives a collection the program opens without a fault:
+    // the start pictures and help page beside the tables.
+    void theToolRestoresTheStartFiles()
+    {
+        Collection c;
+        c.addArea("DK", "Danmark");
+        c.closeConnections();
+        QTemporaryDir out;
+        const ToolRun made = runCommand(tablefiles::runBackupCommand, {"backup", c.path(), "--to", out.path()});
+        QCOMPARE(made.code, 0);
+        const QString folder = backup::list(out.path()).value(0);
+        const ToolRun restored = runCommand(tablefiles::runBackupCommand, {"restore", folder, out.filePath("igen")});
+        QVERIFY2(restored.code == 0, qPrintable(restored.err));
+        for (const char* name : {"Frim.bmp", "frim.bmp", "frim2.jpg", "index.html"})
+            QVERIFY2(QFileInfo(out.filePath("igen/") + name).isFile(), name);
     }
 
     void noCollectionNoBackup()
