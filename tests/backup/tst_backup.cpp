@@ -12,11 +12,15 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <sqlite3.h>
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -553,6 +557,38 @@ private slots:
         QVERIFY2(restored.code == 0, qPrintable(restored.err));
         for (const char* name : {"Frim.bmp", "frim.bmp", "frim2.jpg", "index.html"})
             QVERIFY2(QFileInfo(out.filePath("igen/") + name).isFile(), name);
+    }
+
+    // An older backup that cannot be removed is said, never counted as removed.
+    void aBackupThatCannotBeRemovedIsSaid()
+    {
+        Collection c;
+        c.addArea("DK", "Danmark");
+        c.closeConnections();
+        QTemporaryDir out;
+        const QString older = backup::make(c.path(), out.path(), 10, false, Noon).folder;
+        // Read-only to a user, unchangeable even to root.
+        QFile::setPermissions(older, QFile::ReadOwner | QFile::ExeOwner);
+        const int fd = ::open(QFile::encodeName(older + "/MANIFEST").constData(), O_RDONLY);
+        int flags = 0;
+        const bool immutable = ::getuid() == 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
+                               (flags |= FS_IMMUTABLE_FL, ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
+        const auto undo = qScopeGuard([&] {
+            if (immutable) {
+                flags &= ~FS_IMMUTABLE_FL;
+                ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+            }
+            ::close(fd);
+            QFile::setPermissions(older, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        });
+        if (::getuid() == 0 && !immutable)
+            QSKIP("this file system cannot keep root from removing a file");
+        const ToolRun run =
+            runCommand(tablefiles::runBackupCommand, {"backup", c.path(), "--to", out.path(), "--keep", "1"});
+        QCOMPARE(run.code, 1);
+        QVERIFY2(run.err.contains("The older backup " + older + " could not be removed."), qPrintable(run.err));
+        QVERIFY(!run.out.contains("Removed"));
+        QCOMPARE(backup::list(out.path()).size(), 2);
     }
 
     void noCollectionNoBackup()
