@@ -190,12 +190,15 @@ void writeOrigin(const QString& folder, const QString& id, Maker by, bool withPi
 // the same collection and maker.
 bool madeBy(const QString& folder, const QString& id, Maker by)
 {
-    const QString path = QDir(folder).filePath(Origin);
     const QByteArray sum = listedSum(folder, Origin);
-    QFile file(path);
-    if (sum.isEmpty() || !isRealFile(path) || !file.open(QIODevice::ReadOnly))
+    if (sum.isEmpty())
         return false;
-    const QByteArray text = file.read(1024);
+    QByteArray text;
+    try {
+        text = openToRead(QDir(folder).filePath(Origin))->read(1024);
+    } catch (const Error&) {
+        return false;
+    }
     if (QCryptographicHash::hash(text, QCryptographicHash::Sha256).toHex() != sum)
         return false;
     const QList<QByteArray> lines = text.split('\n');
