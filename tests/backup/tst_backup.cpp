@@ -2,6 +2,7 @@
 // writes, sums and tables checked, damage found, restore only into an empty
 // folder with picture paths pointed at the restored copies, and rotation.
 #include "BackupCommands.h"
+#include "BackupSupport.h"
 #include "Collection.h"
 #include "CollectionBackup.h"
 #include "Error.h"
@@ -21,70 +22,10 @@
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace kvilbro;
 using namespace kvilbro::test;
-
-namespace {
-
-const QDateTime Noon(QDate(2026, 12, 10), QTime(12, 0, 0));
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
-
-int numbersIn(const QString& dir)
-{
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(QFile::encodeName(dir + "/stm2manc.DB").constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(db, "SELECT count(*) FROM stm2manc", -1, &stmt, nullptr);
-    const int n = sqlite3_step(stmt) == SQLITE_ROW ? sqlite3_column_int(stmt, 0) : -1;
-    sqlite3_finalize(stmt);
-    sqlite3_close(db);
-    return n;
-}
-
-QStringList picturesIn(const QString& dir)
-{
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(QFile::encodeName(dir + "/stm2manc.DB").constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(db, "SELECT Billede FROM stm2manc ORDER BY Nummer, Type", -1, &stmt, nullptr);
-    QStringList paths;
-    while (sqlite3_step(stmt) == SQLITE_ROW)
-        paths << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
-    sqlite3_finalize(stmt);
-    sqlite3_close(db);
-    return paths;
-}
-
-// Memory beyond what the program holds now cannot be had while this lives:
-// a read of a whole huge file fails instead of taking the machine's memory.
-struct AddressSpaceLimit {
-    explicit AddressSpaceLimit(rlim_t more)
-    {
-        getrlimit(RLIMIT_AS, &saved);
-        QFile statm("/proc/self/statm");
-        statm.open(QIODevice::ReadOnly);
-        const rlim_t now = rlim_t(statm.readAll().split(' ').value(0).toULongLong()) * rlim_t(::sysconf(_SC_PAGESIZE));
-        rlimit limited = saved;
-        limited.rlim_cur = now + more;
-        setrlimit(RLIMIT_AS, &limited);
-    }
-    ~AddressSpaceLimit() { setrlimit(RLIMIT_AS, &saved); }
-    AddressSpaceLimit(const AddressSpaceLimit&) = delete;
-    AddressSpaceLimit& operator=(const AddressSpaceLimit&) = delete;
-    rlimit saved{};
-};
-
-} // namespace
 
 class BackupTest : public QObject {
     Q_OBJECT
@@ -382,118 +323,6 @@ private slots:
         QCOMPARE(backup::verify(folder), QStringList());
         const backup::Restored restored = backup::restore(folder, out.filePath("igen"));
         QCOMPARE(restored.rewritten, 1);
-    }
-
-    // What no backup holds is refused at once: a FIFO instead of a file
-    // (opening it would wait for ever), a line longer than any real one (read
-    // whole, it would take all memory).
-    void verifyRefusesWhatNoBackupHolds_data()
-    {
-        QTest::addColumn<QString>("change");
-        QTest::addColumn<QString>("found");
-        QTest::newRow("a FIFO as MANIFEST") << "fifo manifest"
-                                            << "MANIFEST is not an ordinary file";
-        QTest::newRow("a FIFO as a picture") << "fifo picture"
-                                             << "pictures.txt line 1 names no picture of the backup.";
-        QTest::newRow("a huge MANIFEST line") << "huge manifest"
-                                              << "MANIFEST line 7 is too long.";
-        QTest::newRow("a huge pictures.txt line") << "huge list"
-                                                  << "pictures.txt line 1 is too long.";
-    }
-    void verifyRefusesWhatNoBackupHolds()
-    {
-        QFETCH(QString, change);
-        QFETCH(QString, found);
-        Collection c;
-        c.addArea("DK", "Danmark");
-        writeFile(c.path() + "/a.jpg", "a");
-        c.addNumber("DK", "Danmark", 1, {}, {}, c.path() + "/a.jpg");
-        c.closeConnections();
-        QTemporaryDir out;
-        const QString folder = backup::make(c.path(), out.path(), 10, true, Noon).folder;
-        // The sums made again, as anyone can.
-        auto listOnly = [&](const QString& dropped) {
-            QByteArray manifest;
-            for (const QByteArray& line : fileBytes(folder + "/MANIFEST").split('\n')) {
-                if (!line.isEmpty() && !line.endsWith("  " + dropped.toUtf8()))
-                    manifest += line + '\n';
-            }
-            writeFile(folder + "/MANIFEST", manifest);
-        };
-        constexpr qint64 huge = 192 << 20; // sparse: nothing is written
-        if (change == "fifo manifest") {
-            QFile::remove(folder + "/MANIFEST");
-            QCOMPARE(::mkfifo(QFile::encodeName(folder + "/MANIFEST").constData(), 0600), 0);
-        } else if (change == "fifo picture") {
-            QFile::remove(folder + "/pictures/00001-a.jpg");
-            QCOMPARE(::mkfifo(QFile::encodeName(folder + "/pictures/00001-a.jpg").constData(), 0600), 0);
-            listOnly("pictures/00001-a.jpg");
-        } else if (change == "huge manifest") {
-            QVERIFY(QFile::resize(folder + "/MANIFEST", huge));
-        } else {
-            const QByteArray oldSum =
-                QCryptographicHash::hash(fileBytes(folder + "/pictures.txt"), QCryptographicHash::Sha256).toHex();
-            QVERIFY(QFile::resize(folder + "/pictures.txt", 0));
-            QVERIFY(QFile::resize(folder + "/pictures.txt", huge));
-            QFile list(folder + "/pictures.txt");
-            QCryptographicHash sum(QCryptographicHash::Sha256);
-            QVERIFY(list.open(QIODevice::ReadOnly) && sum.addData(&list));
-            writeFile(folder + "/MANIFEST", fileBytes(folder + "/MANIFEST").replace(oldSum, sum.result().toHex()));
-        }
-        const AddressSpaceLimit limit(64 << 20);
-        const QStringList faults = backup::verify(folder);
-        QVERIFY2(faults.join('|').contains(found), qPrintable(faults.join('|')));
-        QTemporaryDir target;
-        QVERIFY(errorOf([&] { backup::restore(folder, target.filePath("ny")); }).contains("damaged"));
-        QVERIFY(!QFileInfo::exists(target.filePath("ny")));
-    }
-
-    // Sound sums are not enough: each table is checked as the program checks
-    // it, and nothing in the backup may lead out of it.
-    void verifyChecksWhatTheSumsCannot_data()
-    {
-        QTest::addColumn<QString>("change");
-        QTest::addColumn<QString>("found");
-        QTest::newRow("a trigger") << "CREATE TRIGGER t AFTER UPDATE ON stm2manc BEGIN SELECT 1; END"
-                                   << "trigger";
-        QTest::newRow("a foreign table") << "CREATE TABLE fremmed (x)"
-                                         << "fremmed";
-        QTest::newRow("an empty file") << "empty"
-                                       << "indeholder ikke tabellen stm2manc";
-        QTest::newRow("pictures from elsewhere") << "link"
-                                                 << "pictures is a link";
-    }
-    void verifyChecksWhatTheSumsCannot()
-    {
-        QFETCH(QString, change);
-        QFETCH(QString, found);
-        Collection c;
-        c.addArea("DK", "Danmark");
-        writeFile(c.path() + "/a.jpg", "a");
-        c.addNumber("DK", "Danmark", 1, {}, {}, c.path() + "/a.jpg");
-        c.closeConnections();
-        QTemporaryDir out, elsewhere;
-        const QString folder = backup::make(c.path(), out.path(), 10, true, Noon).folder;
-        const QString numbers = folder + "/stm2manc.DB";
-        const QByteArray before = QCryptographicHash::hash(fileBytes(numbers), QCryptographicHash::Sha256).toHex();
-        if (change == "empty") {
-            QVERIFY(QFile::resize(numbers, 0));
-        } else if (change == "link") {
-            writeFile(elsewhere.filePath("00001-a.jpg"), "a");
-            QVERIFY(QDir(folder + "/pictures").removeRecursively());
-            QVERIFY(QFile::link(elsewhere.path(), folder + "/pictures"));
-        } else {
-            sqlite3* db = nullptr;
-            sqlite3_open(QFile::encodeName(numbers).constData(), &db);
-            QCOMPARE(sqlite3_exec(db, change.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK);
-            sqlite3_close(db);
-        }
-        const QByteArray after = QCryptographicHash::hash(fileBytes(numbers), QCryptographicHash::Sha256).toHex();
-        writeFile(folder + "/MANIFEST", fileBytes(folder + "/MANIFEST").replace(before, after));
-        const QStringList faults = backup::verify(folder);
-        QVERIFY2(faults.join('|').contains(found), qPrintable(faults.join('|')));
-        QTemporaryDir target;
-        QVERIFY(errorOf([&] { backup::restore(folder, target.filePath("ny")); }).contains("damaged"));
     }
 
     // A work folder left by a kill goes with the next run; one still in use stays.
