@@ -38,19 +38,28 @@ namespace {
 // The collection's own id, made on first need; the tables stay as they are.
 const QString CollectionId = QStringLiteral(".kvilbro-collection-id");
 
+// A table file to read from. In a folder nobody can write, the engine could
+// not make a journal's index file; a file without one is read as it is.
+QString sourceName(const QString& dir, const QString& file)
+{
+    if (::access(QFile::encodeName(dir).constData(), W_OK) == 0 || QFileInfo::exists(file + QStringLiteral("-shm")))
+        return file;
+    return QStringLiteral("file:%1?mode=ro&immutable=1").arg(QString::fromUtf8(QUrl::toPercentEncoding(file, "/")));
+}
+
 // Copies the three tables from one read transaction, so they show one moment.
 void copyTables(const QString& dir, const QString& into)
 {
     const TableDef& numbers = TableDef::get(TableId::Numbers);
     const QString main = QDir(dir).filePath(numbers.fileName);
-    Db source = open(main, SQLITE_OPEN_READONLY);
+    Db source = open(sourceName(dir, main), SQLITE_OPEN_READONLY);
     for (const TableDef* def : TableDef::all()) {
         if (def->schemaName == QLatin1String("main"))
             continue;
         const QString file = QDir(dir).filePath(def->fileName);
         exec(source.get(),
              QStringLiteral("ATTACH DATABASE '%1' AS %2")
-                 .arg(QString(file).replace(QStringLiteral("'"), QStringLiteral("''")), def->schemaName),
+                 .arg(sourceName(dir, file).replace(QStringLiteral("'"), QStringLiteral("''")), def->schemaName),
              file);
     }
     exec(source.get(), QStringLiteral("BEGIN"), main);
@@ -165,6 +174,10 @@ QString collectionId(const QString& dir)
         }
         if (QFileInfo(path).isSymLink() || QFileInfo::exists(path))
             throw failure(QStringLiteral("%1 cannot be read.").arg(native(path)));
+        // A collection on a medium nobody writes is still backed up; its
+        // backups carry no id, so rotation never removes one of them.
+        if (::access(QFile::encodeName(dir).constData(), W_OK) != 0)
+            return {};
         QTemporaryFile made(path + QStringLiteral(".XXXXXX"));
         const QByteArray text = QUuid::createUuid().toString(QUuid::WithoutBraces).toLatin1() + '\n';
         if (!made.open() || made.write(text) != text.size() || !made.flush() || ::fsync(made.handle()) != 0)
@@ -179,8 +192,8 @@ QString collectionId(const QString& dir)
 
 void writeOrigin(const QString& folder, const QString& id, Maker by, bool withPictures)
 {
-    const QByteArray text = "collection " + id.toLatin1() + "\nmade-by " + makerName(by).toLatin1() + "\npictures " +
-                            (withPictures ? "yes" : "no") + "\n";
+    const QByteArray text = "collection " + (id.isEmpty() ? QByteArray("none") : id.toLatin1()) + "\nmade-by " +
+                            makerName(by).toLatin1() + "\npictures " + (withPictures ? "yes" : "no") + "\n";
     QSaveFile file(QDir(folder).filePath(Origin));
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
         throw failure(QStringLiteral("%1 cannot be written: %2").arg(native(file.fileName()), file.errorString()));
@@ -191,7 +204,7 @@ void writeOrigin(const QString& folder, const QString& id, Maker by, bool withPi
 bool madeBy(const QString& folder, const QString& id, Maker by)
 {
     const QByteArray sum = listedSum(folder, Origin);
-    if (sum.isEmpty())
+    if (sum.isEmpty() || id.isEmpty())
         return false;
     QByteArray text;
     try {

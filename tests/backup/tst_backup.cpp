@@ -420,6 +420,36 @@ private slots:
         QCOMPARE(backup::list(out.path()).size(), 2);
     }
 
+    // A collection nobody may write is backed up all the same; without an id
+    // its backups are never taken for its own by rotation.
+    void aCollectionThatCannotBeWrittenIsBackedUp()
+    {
+        Collection c;
+        c.addArea("DK", "Danmark");
+        c.closeConnections();
+        QTemporaryDir out;
+        QFile::setPermissions(c.path(), QFile::ReadOwner | QFile::ExeOwner);
+        const int fd = ::open(QFile::encodeName(c.path()).constData(), O_RDONLY | O_DIRECTORY);
+        int flags = 0;
+        const bool immutable = ::getuid() == 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
+                               (flags |= FS_IMMUTABLE_FL, ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
+        const auto undo = qScopeGuard([&] {
+            if (immutable) {
+                flags &= ~FS_IMMUTABLE_FL;
+                ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+            }
+            ::close(fd);
+            QFile::setPermissions(c.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        });
+        if (::getuid() == 0 && !immutable)
+            QSKIP("this file system cannot keep root from writing a folder");
+        const QString first = backup::make(c.path(), out.path(), 1, false, Noon).folder;
+        const backup::Made second = backup::make(c.path(), out.path(), 1, false, Noon.addSecs(60));
+        QVERIFY(second.removed.isEmpty() && second.notRemoved.isEmpty());
+        QCOMPARE(backup::list(out.path()), (QStringList{first, second.folder}));
+        QVERIFY(!QFile::exists(c.file(".kvilbro-collection-id")));
+    }
+
     void noCollectionNoBackup()
     {
         QTemporaryDir empty;
