@@ -7,12 +7,48 @@
 
 #include <sqlite3.h>
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 namespace kvilbro::test {
 
 inline const QDateTime Noon(QDate(2026, 12, 10), QTime(12, 0, 0));
+
+// `folder` read-only to its owner and, for root, `flagged` (the folder or a
+// file in it) immutable while this lives. `held` says whether that keeps this
+// process from changing it.
+struct Unchangeable {
+    Unchangeable(const QString& folder, const QString& flagged) : folder_(folder)
+    {
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+        fd_ = ::open(QFile::encodeName(flagged).constData(), O_RDONLY);
+        immutable_ = ::getuid() == 0 && fd_ >= 0 && ::ioctl(fd_, FS_IOC_GETFLAGS, &flags_) == 0 &&
+                     (flags_ |= FS_IMMUTABLE_FL, ::ioctl(fd_, FS_IOC_SETFLAGS, &flags_) == 0);
+        held = ::getuid() != 0 || immutable_;
+    }
+    ~Unchangeable()
+    {
+        if (immutable_) {
+            flags_ &= ~FS_IMMUTABLE_FL;
+            ::ioctl(fd_, FS_IOC_SETFLAGS, &flags_);
+        }
+        if (fd_ >= 0)
+            ::close(fd_);
+        QFile::setPermissions(folder_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    Unchangeable(const Unchangeable&) = delete;
+    Unchangeable& operator=(const Unchangeable&) = delete;
+    bool held = false;
+
+private:
+    QString folder_;
+    int fd_ = -1;
+    int flags_ = 0;
+    bool immutable_ = false;
+};
 
 inline void writeFile(const QString& path, const QByteArray& bytes)
 {

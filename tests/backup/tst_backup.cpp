@@ -13,15 +13,11 @@
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <sqlite3.h>
 
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
 #include <unistd.h>
 
 using namespace kvilbro;
@@ -397,20 +393,8 @@ private slots:
         QTemporaryDir out;
         const QString older = backup::make(c.path(), out.path(), 10, false, Noon).folder;
         // Read-only to a user, unchangeable even to root.
-        QFile::setPermissions(older, QFile::ReadOwner | QFile::ExeOwner);
-        const int fd = ::open(QFile::encodeName(older + "/MANIFEST").constData(), O_RDONLY);
-        int flags = 0;
-        const bool immutable = ::getuid() == 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
-                               (flags |= FS_IMMUTABLE_FL, ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
-        const auto undo = qScopeGuard([&] {
-            if (immutable) {
-                flags &= ~FS_IMMUTABLE_FL;
-                ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
-            }
-            ::close(fd);
-            QFile::setPermissions(older, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        });
-        if (::getuid() == 0 && !immutable)
+        const Unchangeable locked(older, older + "/MANIFEST");
+        if (!locked.held)
             QSKIP("this file system cannot keep root from removing a file");
         const ToolRun run =
             runCommand(tablefiles::runBackupCommand, {"backup", c.path(), "--to", out.path(), "--keep", "1"});
@@ -428,20 +412,8 @@ private slots:
         c.addArea("DK", "Danmark");
         c.closeConnections();
         QTemporaryDir out;
-        QFile::setPermissions(c.path(), QFile::ReadOwner | QFile::ExeOwner);
-        const int fd = ::open(QFile::encodeName(c.path()).constData(), O_RDONLY | O_DIRECTORY);
-        int flags = 0;
-        const bool immutable = ::getuid() == 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
-                               (flags |= FS_IMMUTABLE_FL, ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
-        const auto undo = qScopeGuard([&] {
-            if (immutable) {
-                flags &= ~FS_IMMUTABLE_FL;
-                ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
-            }
-            ::close(fd);
-            QFile::setPermissions(c.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        });
-        if (::getuid() == 0 && !immutable)
+        const Unchangeable locked(c.path(), c.path());
+        if (!locked.held)
             QSKIP("this file system cannot keep root from writing a folder");
         const QString first = backup::make(c.path(), out.path(), 1, false, Noon).folder;
         const backup::Made second = backup::make(c.path(), out.path(), 1, false, Noon.addSecs(60));
