@@ -243,6 +243,8 @@ Database::Database(const QString& directory, Access access)
         for (sqlite3_stmt* stmt : std::as_const(cache_))
             sqlite3_finalize(stmt);
         cache_.clear();
+        // A refused file is left as it was: its journal is not moved into it.
+        sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
         sqlite3_close(db_);
         db_ = nullptr;
         throw;

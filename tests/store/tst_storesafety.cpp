@@ -95,6 +95,33 @@ private slots:
                      qPrintable(message));
     }
 
+    // A file refused at open is left as it was: what its journal holds is not
+    // moved into it when the connection closes.
+    void refusedFileLeftAsItWas()
+    {
+        Collection c;
+        c.addArea("DK", "Danmark");
+        c.closeConnections();
+        Collection hostile;
+        hostile.closeConnections();
+        sqlite3* writer = nullptr;
+        sqlite3_open(QFile::encodeName(c.file("stm2manc.DB")).constData(), &writer);
+        QCOMPARE(sqlite3_exec(writer,
+                              "PRAGMA wal_autocheckpoint=0; CREATE TRIGGER t AFTER INSERT ON stm2manc "
+                              "BEGIN DELETE FROM stm2manc; END",
+                              nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        for (const QString f : {"stm2manc.DB", "stm2manc.DB-wal"}) {
+            QFile::remove(hostile.file(f));
+            QVERIFY(QFile::copy(c.file(f), hostile.file(f)));
+        }
+        sqlite3_close(writer);
+        const QByteArray before = fileHash(hostile.file("stm2manc.DB"));
+        QVERIFY(openError(hostile.path()).contains("trigger"));
+        QVERIFY(openError(hostile.path(), Database::Access::ReadOnly).contains("trigger"));
+        QCOMPARE(fileHash(hostile.file("stm2manc.DB")), before);
+    }
+
     // A lock file that cannot be used stops the program instead of letting it
     // open a writable collection without the lock, or for reading only unasked.
     void unusableLockFileIsAnError()
