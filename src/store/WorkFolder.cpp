@@ -59,8 +59,12 @@ WorkFolder::WorkFolder(const QString& parent, const QString& prefix)
     }
     const QString made = QFile::decodeName(pattern);
     const QByteArray lockPath = QFile::encodeName(QDir(made).filePath(lockFileName()));
-    lockFd_ = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (lockFd_ < 0 || ::flock(lockFd_, LOCK_EX | LOCK_NB) != 0) {
+    // Locked under another name and then renamed: a cleaner never finds the
+    // lock file free while its maker is still taking it.
+    const QByteArray takingPath = lockPath + ".new";
+    lockFd_ = ::open(takingPath.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (lockFd_ < 0 || ::flock(lockFd_, LOCK_EX | LOCK_NB) != 0 ||
+        ::rename(takingPath.constData(), lockPath.constData()) != 0) {
         error_ = QString::fromLocal8Bit(std::strerror(errno));
         if (lockFd_ >= 0)
             ::close(lockFd_);
@@ -83,15 +87,15 @@ bool WorkFolder::moveTo(const QString& target)
 {
     if (path_.isEmpty() || kept_)
         return false;
-    // The lock file is not part of the result. Without it the folder still
-    // counts as in use for the grace period, ample for one rename.
-    QFile::remove(QDir(path_).filePath(lockFileName()));
+    // The lock moves with the folder and goes only once it is in place: a
+    // failed rename leaves the folder still locked by its maker.
     if (::rename(QFile::encodeName(path_).constData(), QFile::encodeName(target).constData()) != 0) {
         error_ = QString::fromLocal8Bit(std::strerror(errno));
         return false;
     }
     kept_ = true;
     path_ = target;
+    QFile::remove(QDir(path_).filePath(lockFileName()));
     return true;
 }
 

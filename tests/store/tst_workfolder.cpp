@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -91,6 +92,10 @@ private slots:
         {
             WorkFolder failed(parent.path(), QStringLiteral(".kvilbro-test-"));
             QVERIFY(!failed.moveTo(QDir(parent.path()).filePath("missing/below")));
+            // Still its maker's after a failed rename, however old.
+            age(failed.path());
+            QVERIFY(WorkFolder::removeAbandoned(parent.path(), QStringLiteral(".kvilbro-test-")).isEmpty());
+            QVERIFY(QFileInfo::exists(failed.path()));
         }
         QCOMPARE(QDir(parent.path()).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"done"});
     }
