@@ -13,6 +13,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <mutex>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -52,11 +53,13 @@ QString holderOf(const QByteArray& lockPath)
 
 QString holderLine()
 {
-    const char* user = ::getenv("USER");
+    const passwd* account = ::getpwuid(::getuid());
+    const QString user =
+        account && account->pw_name ? QString::fromLocal8Bit(account->pw_name) : QString::number(::getuid());
     return QStringLiteral("%1, proces %2, %3 på %4, siden %5\n")
         .arg(QString::fromLocal8Bit(program_invocation_short_name))
         .arg(qint64(::getpid()))
-        .arg(user ? QString::fromLocal8Bit(user) : QString::number(::getuid()), QSysInfo::machineHostName(),
+        .arg(user, QSysInfo::machineHostName(),
              QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
 }
 
@@ -121,8 +124,11 @@ std::shared_ptr<CollectionLock> CollectionLock::acquire(const QString& folder)
         fail(EINVAL);
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
         ::close(fd);
         ::close(dirFd);
+        if (error != EWOULDBLOCK)
+            fail(error);
         inUse(canonical, lockPath);
     }
     // Who holds it, for the message a second program gives.
