@@ -67,6 +67,26 @@ const QString WouldBe = QStringLiteral("Would be rewritten");
 const QString Refused = QStringLiteral("Refused");
 const QString NotText = QStringLiteral("Left unchanged, not stored as text");
 
+// Each table file made again with its texts stored as UTF-16, as another
+// tool may have made it (through the sqlite3 shell's dump); the engine reads
+// it as any other.
+void storeAsUtf16(const QString& dir)
+{
+    for (const char* name : {"stm2frim.db", "stm2manc.DB", "Bruger2.db"}) {
+        const QString file = dir + "/" + name;
+        QProcess dump;
+        dump.start("sqlite3", {file, ".dump"});
+        QVERIFY(dump.waitForFinished(20000) && dump.exitCode() == 0);
+        const QByteArray sql = "PRAGMA encoding='UTF-16le';\n" + dump.readAllStandardOutput();
+        QVERIFY(QFile::remove(file));
+        QProcess load;
+        load.start("sqlite3", {file});
+        load.write(sql + "PRAGMA journal_mode=WAL;\n");
+        load.closeWriteChannel();
+        QVERIFY(load.waitForFinished(20000) && load.exitCode() == 0);
+    }
+}
+
 void touch(const QString& path)
 {
     QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
@@ -372,6 +392,22 @@ private slots:
         QCOMPARE(c.scalar("SELECT \"Billede\" FROM stm2manc WHERE \"Nummer\"=3").toString(), newPrefix + "æøå.jpg");
     }
 
+    // Paths in a file whose texts are stored as UTF-16 are read as the texts they are.
+    void relinkInAUtf16Collection()
+    {
+        Collection c;
+        touch(c.file("ny/1.jpg"));
+        c.addNumber("DK", "Danmark", 1, {}, {}, "/gammel/1.jpg");
+        c.closeConnections();
+        storeAsUtf16(c.path());
+        if (QTest::currentTestFailed())
+            return;
+        const Run r = pictures({"relink", "/gammel", c.path() + "/ny", c.path()});
+        QVERIFY2(r.code == 0 && r.out.contains("1 of the 1 new paths name an existing file"),
+                 qPrintable(r.out + r.err));
+        QCOMPARE(c.scalar("SELECT \"Billede\" FROM stm2manc").toString(), c.path() + "/ny/1.jpg");
+    }
+
     // A path stored as a blob or as bytes that are not UTF-8 is listed and
     // kept byte for byte; the other paths are still rewritten.
     void relinkKeepsWhatIsNotText()
@@ -476,6 +512,10 @@ private slots:
                                   << "@/ny"
                                   << "gammel/1.jpg"
                                   << "1.jpg";
+        QTest::newRow("a backslash in a file name") << "/x/Billeder"
+                                                    << "@/ny"
+                                                    << "/x/Billeder/a\\b.jpg"
+                                                    << "a\\b.jpg";
         QTest::newRow("Windows") << "C:\\Billeder"
                                  << "@/ny"
                                  << "C:\\Billeder\\1.jpg"

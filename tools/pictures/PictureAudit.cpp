@@ -95,7 +95,8 @@ std::optional<QString> partBelow(const QString& path, const QString& folder, boo
 
 std::optional<QString> relinkedPath(const QString& path, const QString& oldFolder, const QString& newFolder)
 {
-    const bool windows = windowsStyle(oldFolder) || windowsStyle(path);
+    // A backslash in a path from the root of this system is part of a file name.
+    const bool windows = windowsStyle(oldFolder) || (windowsStyle(path) && !path.startsWith(u'/'));
     std::optional<QString> part = partBelow(path, oldFolder, windows);
     if (!part || part->isEmpty())
         return std::nullopt;
@@ -124,6 +125,19 @@ QList<NumberRow> readNumbers(const QString& folder)
 QList<NumberRow> readNumbers(Database& db)
 {
     QList<NumberRow> rows;
+    // The stored bytes of a text are in the file's own encoding.
+    QStringConverter::Encoding encoding = QStringConverter::Utf8;
+    {
+        Statement pragma = db.prepare(TableId::Numbers, QStringLiteral("PRAGMA main.encoding"));
+        const QString name = pragma.step() ? pragma.columnText(0) : QString();
+        if (name == QLatin1String("UTF-16le"))
+            encoding = QStringConverter::Utf16LE;
+        else if (name == QLatin1String("UTF-16be"))
+            encoding = QStringConverter::Utf16BE;
+    }
+    const auto encode = [encoding](const QString& text) {
+        return QStringEncoder(encoding)(text).operator QByteArray();
+    };
     Statement select = db.prepare(TableId::Numbers, selectSql());
     while (select.step()) {
         const QVariant number = select.isInteger(2) ? QVariant(select.columnInt(2))
@@ -137,13 +151,13 @@ QList<NumberRow> readNumbers(Database& db)
         // The stored bytes: a path that is not UTF-8 would not survive a round trip through QString.
         const QByteArray bytes = select.column(5).toByteArray();
         const QString type = select.columnText(4);
-        QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+        QStringDecoder decoder(encoding, QStringConverter::Flag::ConvertInitialBom);
         row.picture = decoder(bytes);
         if (type == QLatin1String("blob"))
             row.storage = NumberRow::Storage::Blob;
         else if (type == QLatin1String("integer") || type == QLatin1String("real"))
             row.storage = NumberRow::Storage::Number;
-        else if (decoder.hasError() || row.picture.toUtf8() != bytes)
+        else if (decoder.hasError() || encode(row.picture) != bytes)
             row.storage = NumberRow::Storage::NotUtf8;
         if (row.storage != NumberRow::Storage::Text)
             row.bytes = bytes;
