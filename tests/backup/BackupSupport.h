@@ -1,6 +1,8 @@
 #pragma once
 
 // What the backup tests share: a fixed moment and quick looks at files.
+#include "Collection.h"
+
 #include <QDateTime>
 #include <QFile>
 #include <QStringList>
@@ -55,6 +57,16 @@ inline void writeFile(const QString& path, const QByteArray& bytes)
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
         qFatal("cannot write %s", qPrintable(path));
+}
+
+// Area DK with number 1, whose picture a.jpg lies in the collection's folder;
+// the connections closed, ready to be backed up.
+inline void withOnePicture(Collection& c)
+{
+    c.addArea("DK", "Danmark");
+    writeFile(c.path() + "/a.jpg", "a");
+    c.addNumber("DK", "Danmark", 1, {}, {}, c.path() + "/a.jpg");
+    c.closeConnections();
 }
 
 inline int numbersIn(const QString& dir)

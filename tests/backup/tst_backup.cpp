@@ -170,10 +170,7 @@ private slots:
     void aRestoredPathTooLongKeepsTheOldOne()
     {
         Collection c;
-        c.addArea("DK", "Danmark");
-        writeFile(c.path() + "/a.jpg", "a");
-        c.addNumber("DK", "Danmark", 1, {}, {}, c.path() + "/a.jpg");
-        c.closeConnections();
+        withOnePicture(c);
         QTemporaryDir out;
         const QString folder = backup::make(c.path(), out.path(), 10, true, Noon).folder;
         const QString deep = out.filePath(QString(80, u'd'));
@@ -301,10 +298,7 @@ private slots:
     void aLastLineWithoutALineFeedCounts()
     {
         Collection c;
-        c.addArea("DK", "Danmark");
-        writeFile(c.path() + "/a.jpg", "a");
-        c.addNumber("DK", "Danmark", 1, {}, {}, c.path() + "/a.jpg");
-        c.closeConnections();
+        withOnePicture(c);
         QTemporaryDir out;
         const QString folder = backup::make(c.path(), out.path(), 10, true, Noon).folder;
         QByteArray list = fileBytes(folder + "/pictures.txt");
@@ -349,10 +343,7 @@ private slots:
     void theTablesAloneWhenOnlyPicturesAreDamaged()
     {
         Collection c;
-        c.addArea("DK", "Danmark");
-        writeFile(c.path() + "/a.jpg", "a");
-        c.addNumber("DK", "Danmark", 1, {}, {}, c.path() + "/a.jpg");
-        c.closeConnections();
+        withOnePicture(c);
         QTemporaryDir out;
         const QString folder = backup::make(c.path(), out.path(), 10, true, Noon).folder;
         writeFile(folder + "/pictures/00001-a.jpg", "b");

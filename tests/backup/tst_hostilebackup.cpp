@@ -45,10 +45,7 @@ private slots:
         QFETCH(QString, change);
         QFETCH(QString, found);
         Collection c;
-        c.addArea("DK", "Danmark");
-        writeFile(c.path() + "/a.jpg", "a");
-        c.addNumber("DK", "Danmark", 1, {}, {}, c.path() + "/a.jpg");
-        c.closeConnections();
+        withOnePicture(c);
         QTemporaryDir out;
         const QString folder = backup::make(c.path(), out.path(), 10, true, Noon).folder;
         // The sums made again, as anyone can.
@@ -108,10 +105,7 @@ private slots:
         QFETCH(QString, change);
         QFETCH(QString, found);
         Collection c;
-        c.addArea("DK", "Danmark");
-        writeFile(c.path() + "/a.jpg", "a");
-        c.addNumber("DK", "Danmark", 1, {}, {}, c.path() + "/a.jpg");
-        c.closeConnections();
+        withOnePicture(c);
         QTemporaryDir out, elsewhere;
         const QString folder = backup::make(c.path(), out.path(), 10, true, Noon).folder;
         const QString numbers = folder + "/stm2manc.DB";
